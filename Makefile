@@ -1,0 +1,46 @@
+# Entry points: `make run` and `make test` install what is missing, build and go.
+PRESET ?= release
+BUILD_DIR := build
+FUZZ_SECONDS ?= 60
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps configure build run test test-sanitize bench fuzz format format-check clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+configure: deps
+	@cmake --preset $(PRESET) >/dev/null
+
+build: configure
+	@cmake --build --preset $(PRESET) -j $(JOBS)
+
+run: build
+	@$(BUILD_DIR)/bin/dessiscope
+
+test: build
+	@ctest --preset $(PRESET) -j $(JOBS)
+
+test-sanitize: deps
+	@cmake --preset sanitize >/dev/null
+	@cmake --build --preset sanitize -j $(JOBS)
+	@ctest --preset sanitize -j $(JOBS)
+
+bench: build
+	@$(BUILD_DIR)/bin/dessiscope_bench --benchmark_counters_tabular=true
+
+fuzz: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz -j $(JOBS)
+	@bash fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+format-check:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+clean:
+	@rm -rf build build-debug build-sanitize build-fuzz

@@ -1,0 +1,258 @@
+// dessiscope-thumbnail: writes the preview of a drawing, a slide or a slide library as a PNG,
+// or prints what the file holds. Used by file managers as a thumbnailer.
+#include "components/previewimages.h"
+#include "formats/dwgpreview.h"
+#include "formats/slidelibrary.h"
+#include "formats/slidereference.h"
+
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+enum Exit { Success = 0, NoPreview = 1, Usage = 2 };
+
+enum class Kind { Unknown, Drawing, Slide, Library };
+
+const char* kUsage = "usage: dessiscope-thumbnail [-s SIZE] INPUT OUTPUT.png\n"
+                     "       dessiscope-thumbnail --info INPUT\n"
+                     "       dessiscope-thumbnail --vectors INPUT\n"
+                     "INPUT is a drawing (.dwg), a slide (.sld), a slide library (.slb) or LIBRARY.slb(NAME).\n";
+
+int fail(int code, const std::string& message) {
+    std::fprintf(stderr, "dessiscope-thumbnail: %s\n", message.c_str());
+    return code;
+}
+
+// The kind by content; by extension when the content says nothing.
+Kind kindOf(const std::string& input) {
+    const dsc::SlideReference ref = dsc::parseSlideReference(input);
+    if (ref.isLibraryMember) {
+        return Kind::Slide;
+    }
+    dsc::FileSource source;
+    std::uint8_t head[32] = {};
+    if (source.open(input)) {
+        const auto n = std::min<std::uint64_t>(sizeof head, source.size());
+        if (source.readAt(0, std::span(head, n))) {
+            const std::span<const std::uint8_t> h(head, n);
+            if (dsc::looksLikeSlideLibrary(h)) {
+                return Kind::Library;
+            }
+            if (dsc::looksLikeSlide(h)) {
+                return Kind::Slide;
+            }
+            if (n >= 6 && (std::memcmp(head, "AC", 2) == 0 || std::memcmp(head, "MC", 2) == 0)) {
+                return Kind::Drawing;
+            }
+        }
+    }
+    std::string ext = input.size() >= 4 ? input.substr(input.size() - 4) : std::string();
+    for (auto& c : ext) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    if (ext == ".dwg") {
+        return Kind::Drawing;
+    }
+    if (ext == ".sld") {
+        return Kind::Slide;
+    }
+    return ext == ".slb" ? Kind::Library : Kind::Unknown;
+}
+
+QJsonObject slideJson(const dsc::Slide& s) {
+    QJsonObject o;
+    o["level"] = s.header.level;
+    o["byte_order"] = s.header.bigEndian ? "big-endian" : "little-endian";
+    o["type_byte"] = s.header.typeByte;
+    o["hx"] = s.header.hx;
+    o["hy"] = s.header.hy;
+    o["aspect"] = s.header.aspect;
+    QJsonObject counts;
+    counts["vector"] = qint64(s.counts.vector);
+    counts["offset_vector"] = qint64(s.counts.offsetVector);
+    counts["common_endpoint"] = qint64(s.counts.commonEndpoint);
+    counts["fill"] = qint64(s.counts.fill);
+    counts["colour"] = qint64(s.counts.colour);
+    counts["end"] = qint64(s.counts.end);
+    o["records"] = counts;
+    QJsonArray colours;
+    for (int i = 0; i < 256; ++i) {
+        if (s.coloursUsed.test(static_cast<std::size_t>(i))) {
+            colours.append(i);
+        }
+    }
+    o["colours"] = colours;
+    o["truncated"] = s.truncated;
+    if (!s.ok()) {
+        o["error"] = QString::fromStdString(dsc::describe(s.error));
+        o["error_offset"] = qint64(s.errorOffset);
+    }
+    return o;
+}
+
+int printJson(const QJsonObject& o) {
+    std::fputs(QJsonDocument(o).toJson(QJsonDocument::Indented).constData(), stdout);
+    return Success;
+}
+
+int info(const std::string& input) {
+    const Kind kind = kindOf(input);
+    if (kind == Kind::Drawing) {
+        dsc::FileSource source;
+        if (!source.open(input)) {
+            return fail(Usage, "cannot read " + input);
+        }
+        const dsc::DwgPreview p = dsc::readDwgPreview(source);
+        QJsonObject o;
+        o["kind"] = "drawing";
+        o["version"] = QString::fromStdString(p.version);
+        o["release"] = QString::fromStdString(p.release);
+        o["status"] = QString::fromStdString(dsc::describe(p.status));
+        o["detail"] = QString::fromStdString(p.detail);
+        if (!p.release.empty()) {
+            o["image_address"] = qint64(p.seeker);
+        }
+        QJsonArray entries;
+        for (const auto& e : p.entries) {
+            entries.append(QJsonObject{{"code", e.code},
+                                       {"kind", QString::fromStdString(dsc::kindName(dsc::DwgImageKind(e.code)))},
+                                       {"start", qint64(e.start)},
+                                       {"size", qint64(e.size)}});
+        }
+        o["entries"] = entries;
+        if (p.ok()) {
+            o["image"] = QJsonObject{{"kind", QString::fromStdString(dsc::kindName(p.kind))},
+                                     {"width", p.width},
+                                     {"height", p.height},
+                                     {"entry", p.chosen}};
+        }
+        return printJson(o);
+    }
+    if (kind == Kind::Library) {
+        dsc::FileSource source;
+        if (!source.open(input)) {
+            return fail(Usage, "cannot read " + input);
+        }
+        const auto dir = dsc::readSlideLibraryDirectory(source);
+        if (dir.error == dsc::SlideLibraryError::NotALibrary || dir.error == dsc::SlideLibraryError::TooShort) {
+            return fail(Usage, input + ": " + dsc::describe(dir.error));
+        }
+        QJsonObject o;
+        o["kind"] = "library";
+        QJsonArray members;
+        for (const auto& e : dir.entries) {
+            members.append(
+                QJsonObject{{"name", QString::fromStdString(dsc::cp1252ToUtf8(e.name))}, {"offset", qint64(e.offset)}});
+        }
+        o["members"] = members;
+        if (!dir.ok()) {
+            o["error"] = QString::fromStdString(dsc::describe(dir.error));
+        }
+        return printJson(o);
+    }
+    if (kind == Kind::Slide) {
+        const dsc::LoadedSlide s = dsc::loadSlide(input);
+        if (!s.ok()) {
+            return fail(Usage, input + ": " + dsc::describe(s.status));
+        }
+        QJsonObject o = slideJson(s.slide);
+        o["kind"] = "slide";
+        return printJson(o);
+    }
+    return fail(Usage, input + ": not a drawing, a slide or a slide library");
+}
+
+int vectors(const std::string& input) {
+    const dsc::LoadedSlide s = dsc::loadSlide(input, true);
+    if (!s.ok()) {
+        return fail(Usage, input + ": " + dsc::describe(s.status));
+    }
+    std::string out;
+    char buffer[64];
+    for (const auto& e : s.slide.elements) {
+        const auto* p = s.slide.points.data() + e.first;
+        if (e.kind == dsc::SlideElement::Kind::Line) {
+            std::snprintf(buffer, sizeof buffer, "line %d %d %d %d %d\n", p[0].x, p[0].y, p[1].x, p[1].y, e.colour);
+            out += buffer;
+        } else {
+            std::snprintf(buffer, sizeof buffer, "fill %d", e.colour);
+            out += buffer;
+            for (std::uint32_t i = 0; i < e.count; ++i) {
+                std::snprintf(buffer, sizeof buffer, " %d %d", p[i].x, p[i].y);
+                out += buffer;
+            }
+            out += '\n';
+        }
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return Success;
+}
+
+int thumbnail(const std::string& input, const std::string& output, int size) {
+    QImage image;
+    const Kind kind = kindOf(input);
+    if (kind == Kind::Drawing) {
+        const dsc::DrawingPreviewImage d = dsc::loadDrawingPreview(input);
+        if (d.preview.status == dsc::DwgPreviewStatus::Unreadable) {
+            return fail(Usage, input + ": " + d.preview.detail);
+        }
+        if (!d.ok()) {
+            return fail(NoPreview, input + ": " + d.preview.detail);
+        }
+        image = d.image;
+        if (image.width() > size || image.height() > size) { // scaled down, never magnified
+            image = image.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        }
+    } else if (kind == Kind::Slide || kind == Kind::Library) {
+        const dsc::LoadedSlide s = dsc::loadSlide(input, true);
+        if (s.status == dsc::SlideLoadStatus::NoSuchSlide) {
+            return fail(NoPreview, input + ": " + dsc::describe(s.status));
+        }
+        if (!s.ok()) {
+            return fail(Usage, input + ": " + dsc::describe(s.status));
+        }
+        image = dsc::renderSlide(s.slide, QSize(size, size));
+    } else {
+        return fail(Usage, input + ": not a drawing, a slide or a slide library");
+    }
+    if (!image.save(QString::fromLocal8Bit(output.c_str()), "PNG")) {
+        return fail(Usage, "cannot write " + output);
+    }
+    return Success;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    // Images only: no application object, no display, nothing written but the output.
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 2 && args[0] == "--info") {
+        return info(args[1]);
+    }
+    if (args.size() == 2 && args[0] == "--vectors") {
+        return vectors(args[1]);
+    }
+    int size = 256;
+    if (args.size() == 4 && args[0] == "-s") {
+        char* end = nullptr;
+        const long s = std::strtol(args[1].c_str(), &end, 10);
+        if (!end || *end != '\0' || s < 1 || s > 4096) {
+            std::fputs(kUsage, stderr);
+            return fail(Usage, "SIZE must be a whole number from 1 to 4096");
+        }
+        size = static_cast<int>(s);
+        args.erase(args.begin(), args.begin() + 2);
+    }
+    if (args.size() != 2 || args[0].empty() || args[0][0] == '-') {
+        std::fputs(kUsage, stderr);
+        return Usage;
+    }
+    return thumbnail(args[0], args[1], size);
+}

@@ -1,0 +1,100 @@
+#pragma once
+// The main window: its controls, as named and placed on the form, and the handlers that tie
+// them to the browsing, preview and file logic.
+
+#include "platform/filesystem.h"
+#include "platform/locale.h"
+
+#include <QWidget>
+
+#include <filesystem>
+#include <string>
+
+class QAction;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QNetworkAccessManager;
+
+namespace dsc {
+
+class DriveList;
+class DwgVignette;
+class FileList;
+class FolderList;
+class PictureButton;
+class SlideViewer;
+
+// The outside world as the window sees it; tests replace parts of it.
+struct Form1Services {
+    platform::FileSystem* fileSystem = &platform::systemFileSystem();
+    platform::LocaleFormats* locale = &platform::systemLocaleFormats();
+    std::filesystem::path startFolder; // empty: the process's current folder
+};
+
+class Form1 : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit Form1(const Form1Services& services = {}, QWidget* parent = nullptr);
+
+    // Start-up: hides the list of slide names and the slide viewer.
+    void Form_Load();
+
+    // Navigation.
+    void drvLecteurs_Change(const std::filesystem::path& root);
+    void dirDisc1_Change(const std::filesystem::path& folder);
+    // Selection of a file: records it, shows its facts and switches the preview.
+    void filFich1_Click();
+    // A slide name picked in the list of a library.
+    void lstSld1_Click();
+
+    void FichInfo(const std::string& path);
+    void BibCliche();
+
+    // Controls, in tab order, then those without one.
+    DriveList* drvLecteurs = nullptr;
+    FolderList* dirDisc1 = nullptr;
+    FileList* filFich1 = nullptr;
+    DwgVignette* DwgVignette1 = nullptr;
+    QLabel* lblMessage = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    PictureButton* cmdURL = nullptr;
+    PictureButton* cmdIcon = nullptr;
+    PictureButton* cmdPoubelle = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* lblTaille = nullptr;
+    QLabel* lblModif = nullptr;
+    QLabel* lblCreation = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label5 = nullptr;
+    SlideViewer* Cliche1 = nullptr;
+    QListWidget* lstSld1 = nullptr;
+    QNetworkAccessManager* netLienPub = nullptr;
+    QMenu* Menu = nullptr;
+    QAction* Agrandir = nullptr;
+    QAction* bb = nullptr;
+    QAction* Quitter = nullptr;
+
+    // Selection state: folder (ending in a separator), bare name, full path. Native bytes.
+    std::string Chemin;
+    std::string Fichier;
+    std::string FichVi;
+
+private:
+    void buildControls();
+    QLabel* makeLabel(const char* name, const QString& text, QRect geometry);
+
+    Form1Services m_services;
+};
+
+// Window texts and colours shared with tests.
+namespace form1 {
+inline constexpr const char* kCaption = "Dessiscope - V 3.0";
+inline constexpr int kClientWidth = 422;
+inline constexpr int kClientHeight = 288;
+} // namespace form1
+
+} // namespace dsc

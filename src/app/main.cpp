@@ -1,0 +1,32 @@
+// Dessiscope: browses folders for drawings, slides and slide libraries and previews them.
+#include "form1.h"
+#include "platform/session.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+#include <cstdio>
+
+int main(int argc, char* argv[]) {
+    std::string message;
+    if (!dsc::platform::displayAvailable(message)) {
+        std::fprintf(stderr, "%s\n", message.c_str());
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Dessiscope"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Dessiscope"));
+    QApplication::setApplicationVersion(QStringLiteral(DESSISCOPE_VERSION));
+
+    // Standard buttons and dialogs in French, like the rest of the window.
+    QTranslator qtFrench;
+    if (qtFrench.load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtFrench);
+    }
+
+    dsc::Form1 form;
+    form.Form_Load();
+    form.show();
+    return QApplication::exec();
+}

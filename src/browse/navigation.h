@@ -1,0 +1,42 @@
+#pragma once
+// Drive, folder and file listing rules, free of widgets.
+
+#include "platform/filesystem.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dsc {
+
+// The file list's pattern: drawings, slides and slide libraries.
+inline constexpr std::string_view kCadPattern = "*.dwg;*.sld;*.slb";
+
+// True when `name` matches one of the ";"-separated wildcard patterns (* and ?), ignoring ASCII case.
+bool matchesPattern(std::string_view name, std::string_view patterns);
+
+// ASCII case-insensitive ordering of names, with the exact bytes as tie-break.
+bool nameLess(const std::filesystem::path& a, const std::filesystem::path& b);
+
+// Files of `dir` (anything but folders) that match `patterns`, hidden ones left out, sorted.
+// Empty when the folder cannot be read.
+std::vector<std::filesystem::path> matchingFiles(platform::FileSystem& fs, const std::filesystem::path& dir,
+                                                 std::string_view patterns = kCadPattern);
+
+// Sub-folders of `dir`, hidden ones left out, sorted.
+std::vector<std::filesystem::path> subfolders(platform::FileSystem& fs, const std::filesystem::path& dir);
+
+// The folders from the root down to `folder` itself: "/", "/home", "/home/ann".
+std::vector<std::filesystem::path> ancestry(const std::filesystem::path& folder);
+
+// Index of the volume that holds `folder` (longest root that is a prefix), or -1.
+int volumeIndexFor(const std::vector<platform::Volume>& volumes, const std::filesystem::path& folder);
+
+// The text shown for a volume in the drive list.
+std::string volumeText(const platform::Volume& volume);
+
+// The folder followed by exactly one separator ("/" stays "/").
+std::string withTrailingSeparator(const std::filesystem::path& folder);
+
+} // namespace dsc

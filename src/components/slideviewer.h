@@ -1,0 +1,34 @@
+#pragma once
+// The slide viewer: draws a slide file or a slide of a library on black.
+
+#include "formats/slide.h"
+
+#include <QWidget>
+
+#include <string>
+
+namespace dsc {
+
+class SlideViewer : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit SlideViewer(QWidget* parent = nullptr);
+
+    // A slide file's path, or a library's path followed by "(NAME)". Never fails: what cannot be
+    // resolved shows an empty viewer. The file is read here, never while painting.
+    void setReference(const std::string& reference);
+    const std::string& reference() const { return m_reference; }
+    bool hasSlide() const { return m_hasSlide; }
+    const Slide& slide() const { return m_slide; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    std::string m_reference;
+    Slide m_slide;
+    bool m_hasSlide = false;
+};
+
+} // namespace dsc

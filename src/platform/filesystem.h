@@ -1,0 +1,49 @@
+#pragma once
+// What the browsing logic asks of the file system. Paths are native paths (bytes on Linux), so
+// names that are not valid text still work.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dsc::platform {
+
+struct DirEntry {
+    std::filesystem::path name; // bare name, native encoding
+    bool isDirectory = false;   // after following symbolic links
+    bool isHidden = false;
+};
+
+// A browsable volume: a drive letter on Windows, a mounted file system on Linux.
+struct Volume {
+    std::filesystem::path root;
+    std::string label; // UTF-8, empty when the volume has none
+};
+
+// Time stamps as 100-nanosecond intervals since 1601-01-01 00:00 UTC.
+struct FileTimes {
+    std::optional<std::int64_t> creation;
+    std::optional<std::int64_t> lastWrite;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // The entries of a folder, or nothing when it cannot be read.
+    virtual std::optional<std::vector<DirEntry>> list(const std::filesystem::path& dir) = 0;
+    virtual bool isDirectory(const std::filesystem::path& path) = 0;
+    virtual std::vector<Volume> volumes() = 0;
+    virtual std::optional<std::uint64_t> fileSize(const std::filesystem::path& path) = 0;
+    // Reads the times without opening the file for writing or locking it.
+    virtual FileTimes fileTimes(const std::filesystem::path& path) = 0;
+};
+
+// The machine's own file system.
+FileSystem& systemFileSystem();
+
+// Text for showing a native path or name (undecodable bytes become replacement characters).
+std::string displayText(const std::filesystem::path& path);
+
+} // namespace dsc::platform

@@ -1,0 +1,188 @@
+// File system services on Linux: POSIX directory reads, statx, and the mount table.
+#include "platform/filesystem.h"
+
+#include <QFile>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <map>
+#include <memory>
+#include <set>
+#include <sstream>
+
+namespace dsc::platform {
+
+namespace {
+
+// 100-ns intervals between 1601-01-01 and 1970-01-01.
+constexpr std::int64_t kEpochDelta = 116444736000000000LL;
+
+std::int64_t toFileTime(const struct statx_timestamp& t) {
+    return kEpochDelta + static_cast<std::int64_t>(t.tv_sec) * 10'000'000 + t.tv_nsec / 100;
+}
+
+// Decodes the \040-style escapes of the mount table.
+std::string unescapeMountField(const std::string& s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\\' && i + 3 < s.size() && std::isdigit(s[i + 1]) && std::isdigit(s[i + 2]) &&
+            std::isdigit(s[i + 3])) {
+            out.push_back(static_cast<char>((s[i + 1] - '0') * 64 + (s[i + 2] - '0') * 8 + (s[i + 3] - '0')));
+            i += 3;
+        } else {
+            out.push_back(s[i]);
+        }
+    }
+    return out;
+}
+
+bool browsableMountPoint(const std::string& mp) {
+    if (mp == "/" || mp == "/home") {
+        return true;
+    }
+    for (const char* prefix : {"/media/", "/run/media/", "/mnt/"}) {
+        if (mp.rfind(prefix, 0) == 0) {
+            return true;
+        }
+    }
+    return mp == "/mnt";
+}
+
+bool pseudoFileSystem(const std::string& type) {
+    static const std::set<std::string> kPseudo = {
+        "proc",   "sysfs",       "devtmpfs", "devpts",     "tmpfs",   "cgroup",       "cgroup2",   "securityfs",
+        "pstore", "debugfs",     "tracefs",  "configfs",   "fusectl", "mqueue",       "hugetlbfs", "bpf",
+        "autofs", "binfmt_misc", "efivarfs", "rpc_pipefs", "nsfs",    "overlay_meta", "ramfs",     "squashfs"};
+    return kPseudo.count(type) != 0;
+}
+
+// Labels of block devices, from the udev links under /dev/disk/by-label.
+std::map<std::string, std::string> deviceLabels() {
+    std::map<std::string, std::string> labels;
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator("/dev/disk/by-label", ec)) {
+        std::error_code ec2;
+        const auto target = std::filesystem::canonical(e.path(), ec2);
+        if (!ec2) {
+            labels[target.string()] = unescapeMountField(e.path().filename().string());
+        }
+    }
+    return labels;
+}
+
+class LinuxFileSystem : public FileSystem {
+public:
+    std::optional<std::vector<DirEntry>> list(const std::filesystem::path& dir) override {
+        const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) {
+            return std::nullopt;
+        }
+        DIR* d = ::fdopendir(fd);
+        if (!d) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        std::vector<DirEntry> entries;
+        while (const dirent* e = ::readdir(d)) {
+            const std::string name = e->d_name;
+            if (name == "." || name == "..") {
+                continue;
+            }
+            DirEntry entry;
+            entry.name = name;
+            entry.isHidden = name[0] == '.';
+            bool isDir = e->d_type == DT_DIR;
+            if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
+                struct stat st {};
+                isDir = ::fstatat(fd, e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+            }
+            entry.isDirectory = isDir;
+            entries.push_back(std::move(entry));
+        }
+        ::closedir(d);
+        return entries;
+    }
+
+    bool isDirectory(const std::filesystem::path& path) override {
+        struct stat st {};
+        return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
+    }
+
+    std::vector<Volume> volumes() override {
+        std::vector<Volume> out;
+        std::ifstream in("/proc/self/mountinfo");
+        const auto labels = deviceLabels();
+        std::set<std::string> seen;
+        std::string line;
+        while (std::getline(in, line)) {
+            // id parent major:minor root mountpoint options [optional...] - type source superoptions
+            std::istringstream fields(line);
+            std::string id, parent, devno, root, mountPoint, options, word;
+            fields >> id >> parent >> devno >> root >> mountPoint >> options;
+            while (fields >> word && word != "-") {
+            }
+            std::string type, source;
+            fields >> type >> source;
+            mountPoint = unescapeMountField(mountPoint);
+            source = unescapeMountField(source);
+            if (pseudoFileSystem(type) || !browsableMountPoint(mountPoint) || !seen.insert(mountPoint).second) {
+                continue;
+            }
+            Volume v;
+            v.root = mountPoint;
+            std::error_code ec;
+            const auto device = std::filesystem::canonical(source, ec);
+            if (!ec) {
+                if (auto it = labels.find(device.string()); it != labels.end()) {
+                    v.label = it->second;
+                }
+            }
+            out.push_back(std::move(v));
+        }
+        if (seen.count("/") == 0) {
+            out.insert(out.begin(), Volume{"/", {}});
+        }
+        return out;
+    }
+
+    std::optional<std::uint64_t> fileSize(const std::filesystem::path& path) override {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) {
+            return std::nullopt;
+        }
+        return static_cast<std::uint64_t>(st.st_size);
+    }
+
+    FileTimes fileTimes(const std::filesystem::path& path) override {
+        FileTimes times;
+        struct statx sx {};
+        if (::statx(AT_FDCWD, path.c_str(), 0, STATX_MTIME | STATX_BTIME, &sx) != 0) {
+            return times;
+        }
+        if (sx.stx_mask & STATX_BTIME) {
+            times.creation = toFileTime(sx.stx_btime);
+        }
+        if (sx.stx_mask & STATX_MTIME) {
+            times.lastWrite = toFileTime(sx.stx_mtime);
+        }
+        return times;
+    }
+};
+
+} // namespace
+
+FileSystem& systemFileSystem() {
+    static LinuxFileSystem fs;
+    return fs;
+}
+
+std::string displayText(const std::filesystem::path& path) {
+    const std::string& bytes = path.native();
+    return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()))).toStdString();
+}
+
+} // namespace dsc::platform

@@ -110,10 +110,9 @@ struct LibraryMember {
 // A library laid out as real ones are: header, directory, end entry, members back to back.
 // `offsets`, when given, overrides the stored offsets.
 inline Bytes writeLibrary(const std::vector<LibraryMember>& members, const std::vector<std::uint32_t>& offsets = {}) {
-    Bytes out;
     const char id[] = "AutoCAD Slide Library 1.0\r\n\x1a";
-    out.assign(id, id + 28);
-    out.resize(32, 0);
+    Bytes out(32, 0);
+    std::memcpy(out.data(), id, 28);
     std::uint32_t at = static_cast<std::uint32_t>(32 + 36 * (members.size() + 1));
     for (std::size_t i = 0; i < members.size(); ++i) {
         std::uint8_t entry[36] = {};

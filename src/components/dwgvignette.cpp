@@ -37,11 +37,12 @@ bool DwgVignette::setDwgFileName(const std::filesystem::path& path) {
     DrawingPreviewImage loaded = loadDrawingPreview(path);
     m_status = loaded.preview.status;
     m_detail = loaded.preview.detail;
-    if (loaded.ok()) {
+    const bool ok = loaded.ok();
+    if (ok) {
         m_image = std::move(loaded.image);
     }
     update();
-    return loaded.ok();
+    return ok;
 }
 
 void DwgVignette::setBackColor(const QColor& c) {

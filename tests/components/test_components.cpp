@@ -1,0 +1,195 @@
+// The slide viewer and the drawing thumbnail as widgets.
+#include "components/dwgvignette.h"
+#include "components/previewimages.h"
+#include "components/slideviewer.h"
+#include "formats/slidereference.h"
+#include "support/dwgwriter.h"
+#include "support/samples.h"
+#include "support/slidewriter.h"
+
+#include <QPainter>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace dsc;
+
+namespace {
+
+int countColour(const QImage& img, QRgb colour) {
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y) {
+        for (int x = 0; x < img.width(); ++x) {
+            n += (img.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
+        }
+    }
+    return n;
+}
+
+} // namespace
+
+TEST(SlideViewer, DrawsOnBlackAndShowsNothingForWhatItCannotResolve) {
+    test::TempDir dir;
+    // A red box filled in green, on a 101 x 51 grid with square pixels.
+    test::SlideWriter::Options o;
+    o.hx = 100;
+    o.hy = 50;
+    o.aspect = 101.0 / 51.0;
+    test::SlideWriter w(o);
+    w.colour(3).fill({{20, 10}, {80, 10}, {80, 40}, {20, 40}}).colour(1).vector(0, 0, 100, 0).end();
+    test::writeFile(dir / "box.sld", w.bytes());
+    test::writeFile(dir / "lib.slb", test::writeLibrary({{"BOX", w.bytes()}}));
+
+    SlideViewer viewer;
+    viewer.resize(217, 169);
+    viewer.setReference((dir / "box.sld").string());
+    ASSERT_TRUE(viewer.hasSlide());
+    std::filesystem::remove(dir / "box.sld"); // painting never goes back to the file
+    const QImage img = viewer.grab().toImage();
+    EXPECT_EQ(img.pixelColor(2, 2), QColor(Qt::black));
+    EXPECT_EQ(img.pixelColor(108, 84), QColor(0, 255, 0));
+    EXPECT_GT(countColour(img, qRgb(255, 0, 0)), 150); // the bottom line spans the width
+
+    for (const std::string& bad : {std::string(), (dir / "missing.sld").string(), (dir / "lib.slb").string() + "()",
+                                   (dir / "lib.slb").string() + "(NOPE)", dir.path().string()}) {
+        viewer.setReference(bad); // never fails
+        EXPECT_FALSE(viewer.hasSlide()) << bad;
+        EXPECT_EQ(countColour(viewer.grab().toImage(), qRgb(0, 0, 0)), 217 * 169);
+    }
+    viewer.setReference((dir / "lib.slb").string() + "(box)");
+    EXPECT_TRUE(viewer.hasSlide());
+}
+
+TEST(SlideRendering, KeepsTheHeaderAspectNotTheGrid) {
+    SlideHeader h;
+    h.hx = 573;
+    h.hy = 413; // grid ratio 1.387
+    h.aspect = 1.523;
+    const QRectF r = slideFitRect(h, QRectF(0, 0, 217, 169));
+    EXPECT_NEAR(r.width() / r.height(), 1.523, 1e-9);
+    EXPECT_NEAR(r.width(), 217.0, 1e-9);
+    EXPECT_NEAR(r.center().y(), 84.5, 1e-9);
+    h.aspect = 0; // unusable: the grid's ratio
+    const QRectF g = slideFitRect(h, QRectF(0, 0, 100, 100));
+    EXPECT_NEAR(g.width() / g.height(), 573.0 / 413.0, 1e-9);
+}
+
+TEST(SlideRendering, CrispAtTwiceTheDensity) {
+    test::SlideWriter::Options o;
+    o.hx = 99;
+    o.hy = 99;
+    o.aspect = 1.0;
+    const Slide s = readSlide(test::SlideWriter(o).colour(7).vector(0, 50, 99, 50).end().bytes());
+    QImage img(200, 200, QImage::Format_RGB32);
+    img.setDevicePixelRatio(2.0);
+    img.fill(Qt::black);
+    {
+        QPainter p(&img);
+        paintSlide(p, s, QRectF(0, 0, 100, 100));
+    }
+    // One device pixel thick, not a blurred pair of rows.
+    int whiteRows = 0;
+    for (int y = 0; y < 200; ++y) {
+        whiteRows += img.pixelColor(100, y) == QColor(Qt::white);
+    }
+    EXPECT_EQ(whiteRows, 1);
+}
+
+TEST(SlideRendering, RealSlidesLookLikeTheirReferences) {
+    DSC_REQUIRE_SAMPLES();
+    // The logo draws black lettering (colour 0) over white fills (colour 7) and red, blue, others.
+    const LoadedSlide logo = loadSlide((test::samplesDir() / "sld/civil3d_LOGO_TX811.sld").string());
+    ASSERT_TRUE(logo.ok());
+    const QImage img = renderSlide(logo.slide, QSize(400, 400));
+    EXPECT_NEAR(double(img.width()) / img.height(), logo.slide.header.aspect, 0.02);
+    EXPECT_GT(countColour(img, qRgb(255, 255, 255)), 1000);
+    EXPECT_GT(countColour(img, qRgb(255, 0, 0)), 500);
+    EXPECT_GT(countColour(img, qRgb(0, 0, 255)), 500);
+}
+
+class Vignette : public ::testing::Test {
+protected:
+    DwgVignette thumb;
+    void SetUp() override { thumb.resize(217, 169); }
+};
+
+TEST_F(Vignette, EmptyNameShowsNothingAndNeverFails) {
+    EXPECT_TRUE(thumb.setDwgFileName({}));
+    EXPECT_TRUE(thumb.image().isNull());
+    const QImage img = thumb.grab().toImage();
+    EXPECT_EQ(img.pixelColor(108, 84), QColor(Qt::white)); // BackColor
+}
+
+TEST_F(Vignette, RefusesWhatHoldsNoReadablePreviewAndKeepsNothingOfIt) {
+    test::TempDir dir;
+    test::writeFile(dir / "r11.dwg", {'A', 'C', '1', '0', '0', '9', 0, 0, 0, 0, 0, 0, 0, 3, 0, 5, 0, 0, 0, 0, 0, 0});
+    auto good = test::drawingWith(2, test::writeDib(8, 4, 24, [](int, int) -> std::uint32_t { return 0xFF0000; }));
+    test::writeFile(dir / "good.dwg", good.build());
+    ASSERT_TRUE(thumb.setDwgFileName(dir / "good.dwg"));
+    EXPECT_FALSE(thumb.setDwgFileName(dir / "r11.dwg"));
+    EXPECT_EQ(thumb.lastStatus(), DwgPreviewStatus::OlderRelease);
+    EXPECT_TRUE(thumb.image().isNull());
+    EXPECT_FALSE(thumb.setDwgFileName(dir / "missing.dwg"));
+    EXPECT_FALSE(thumb.setDwgFileName(dir.path())); // a folder named like a drawing
+}
+
+TEST_F(Vignette, PictureKeepsItsAspectAndIsDecodedOnce) {
+    test::TempDir dir;
+    auto w = test::drawingWith(
+        2, test::writeDib(40, 20, 24, [](int x, int) -> std::uint32_t { return x < 20 ? 0xFF0000 : 0x0000FF; }));
+    test::writeFile(dir / "d.dwg", w.build());
+    ASSERT_TRUE(thumb.setDwgFileName(dir / "d.dwg"));
+    std::filesystem::remove(dir / "d.dwg");
+    const QImage img = thumb.grab().toImage();
+    EXPECT_EQ(img.pixelColor(60, 84), QColor(255, 0, 0));
+    EXPECT_EQ(img.pixelColor(160, 84), QColor(0, 0, 255));
+    EXPECT_EQ(img.pixelColor(108, 20), QColor(Qt::black)); // BitmapBackColor around the picture
+
+    const QRectF fit = DwgVignette::pictureRect(QSizeF(40, 20), QRectF(0, 0, 200, 200), false);
+    EXPECT_DOUBLE_EQ(fit.width(), 200.0);
+    EXPECT_DOUBLE_EQ(fit.height(), 100.0);
+    const QRectF kept = DwgVignette::pictureRect(QSizeF(40, 20), QRectF(0, 0, 200, 200), true);
+    EXPECT_DOUBLE_EQ(kept.width(), 40.0); // NoMagnify: small previews stay small
+    const QRectF shrunk = DwgVignette::pictureRect(QSizeF(800, 400), QRectF(0, 0, 200, 200), true);
+    EXPECT_DOUBLE_EQ(shrunk.width(), 200.0);
+}
+
+TEST_F(Vignette, ClickAndDoubleClickSignals) {
+    QSignalSpy clicks(&thumb, &DwgVignette::clicked);
+    QSignalSpy doubles(&thumb, &DwgVignette::doubleClicked);
+    thumb.show();
+    QTest::mouseClick(&thumb, Qt::LeftButton);
+    EXPECT_EQ(clicks.count(), 1);
+    QTest::mouseDClick(&thumb, Qt::LeftButton);
+    EXPECT_EQ(doubles.count(), 1);
+    QTest::mouseRelease(&thumb, Qt::LeftButton); // the release ending the double-click
+    EXPECT_EQ(clicks.count(), 1);
+    QTest::mouseClick(&thumb, Qt::RightButton);
+    EXPECT_EQ(clicks.count(), 1);
+}
+
+TEST_F(Vignette, RealDrawingsOfEveryImageKind) {
+    DSC_REQUIRE_SAMPLES();
+    struct Case {
+        const char* file;
+        bool ok;
+        int w, h;
+    };
+    const Case cases[] = {
+        {"r13_example.dwg", true, 216, 140},
+        {"r2004_material_32bpp.dwg", true, 648, 512},
+        {"r2013_example.dwg", true, 670, 448},
+        {"r2013_ezdxf_dim_linear_rgb_png.dwg", true, 512, 261},
+        {"r2018_Arc_header_only.dwg", false, 0, 0},
+        {"pre_r11_LINE1_AC1009.DWG", false, 0, 0},
+        {"r2000_PolyLine2D_empty_preview.dwg", false, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        EXPECT_EQ(thumb.setDwgFileName(test::samplesDir() / "dwg" / c.file), c.ok) << thumb.lastDetail();
+        if (c.ok) {
+            EXPECT_EQ(thumb.image().size(), QSize(c.w, c.h));
+        }
+    }
+}

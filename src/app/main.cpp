@@ -16,7 +16,6 @@ int main(int argc, char* argv[]) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Dessiscope"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Dessiscope"));
     QApplication::setApplicationVersion(QStringLiteral(DESSISCOPE_VERSION));
 
     // Standard buttons and dialogs in French, like the rest of the window.

@@ -1,0 +1,66 @@
+// Writes the seed corpora from the test writers: fuzz/corpus/<harness>/<case>.
+#include "support/dwgwriter.h"
+#include "support/slidewriter.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+using namespace dsc::test;
+
+void save(const std::filesystem::path& dir, const char* name, const Bytes& b) {
+    std::filesystem::create_directories(dir);
+    std::ofstream out(dir / name, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+}
+
+Bytes exampleSlide(SlideWriter::Options o) {
+    SlideWriter w(o);
+    w.colour(7).vector(572, 292, 0, 0).colour(3).vector(15, 50, 15, 19).colour(1);
+    w.offsetVector(18, -25, 18, -50).commonEndpoint(-33, 0).commonEndpoint(0, -25).commonEndpoint(33, 0);
+    w.fill({{1, 1}, {9, 1}, {5, 5}}, 4).end();
+    return w.bytes();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::filesystem::path root = argc > 1 ? argv[1] : "fuzz/corpus";
+    for (int level : {1, 2}) {
+        for (bool big : {false, true}) {
+            const std::string name = "example_v" + std::to_string(level) + (big ? "be" : "le") + ".sld";
+            save(root / "slide", name.c_str(), exampleSlide({level, big}));
+        }
+    }
+    save(root / "slide", "empty.sld", SlideWriter().end().bytes());
+    const Bytes lib = writeLibrary({{"PORTE", exampleSlide({})}, {"FENETRE_GAUCHE", exampleSlide({1, true})}});
+    save(root / "slidelibrary", "two_members.slb", lib);
+    save(root / "slidelibrary", "shared_offsets.slb",
+         writeLibrary({{"A", simpleSlide()}, {"B", simpleSlide()}}, {140, 140}));
+    save(root / "bibcliche", "two_members.slb", lib);
+    save(root / "bibcliche", "marker_in_record_1.slb", [] {
+        Bytes b(32, 0);
+        const Bytes s = simpleSlide();
+        b.insert(b.end(), s.begin(), s.end());
+        return b;
+    }());
+    const std::vector<std::uint32_t> palette(256, 0x336699);
+    save(root / "dwgpreview", "bmp8.dwg",
+         drawingWith(2, writeDib(
+                            13, 5, 8, [](int x, int) -> std::uint32_t { return x; }, false, palette))
+             .build());
+    save(root / "dwgpreview", "bmp24_topdown.dwg",
+         drawingWith(2, writeDib(
+                            7, 3, 24, [](int x, int y) -> std::uint32_t { return x * 999 + y; }, true))
+             .build());
+    save(root / "dwgpreview", "bmp1.dwg",
+         drawingWith(2, writeDib(9, 2, 1, [](int x, int) -> std::uint32_t { return x & 1; }, false, {0, 0xFFFFFF}),
+                     "AC1012")
+             .build());
+    DwgWriter two;
+    two.entries = {
+        {1, Bytes(80, 0)}, {2, writeDib(4, 4, 32, [](int, int) -> std::uint32_t { return 7; })}, {3, Bytes(30, 1)}};
+    save(root / "dwgpreview", "three_entries.dwg", two.build());
+    return 0;
+}

@@ -8,7 +8,7 @@ PACKAGES=(
     qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libglib2.0-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-dev clang-format
-    xvfb xauth x11-utils xdotool trayer imagemagick
+    xvfb xauth x11-utils xdotool trayer imagemagick libx11-dev
     fonts-liberation fontconfig locales
     netpbm shared-mime-info desktop-file-utils
 )

@@ -4,6 +4,7 @@
 
 #include "platform/filesystem.h"
 #include "platform/locale.h"
+#include "platform/tray.h"
 
 #include <QWidget>
 
@@ -29,7 +30,10 @@ class SlideViewer;
 struct Form1Services {
     platform::FileSystem* fileSystem = &platform::systemFileSystem();
     platform::LocaleFormats* locale = &platform::systemLocaleFormats();
+    platform::TrayService* tray = &platform::systemTray();
     std::filesystem::path startFolder; // empty: the process's current folder
+    // How long the start waits for a notification area to appear before it shows the window.
+    int trayWaitMs = 2000;
 };
 
 class Form1 : public QWidget {
@@ -38,8 +42,20 @@ class Form1 : public QWidget {
 public:
     explicit Form1(const Form1Services& services = {}, QWidget* parent = nullptr);
 
-    // Start-up: hides the list of slide names and the slide viewer.
+    // Start-up: fills the tray record, puts the tool in the tray (or shows the window where the
+    // desktop has no notification area), hides the list of slide names and the slide viewer.
     void Form_Load();
+    // The tray icon's notifications, as mouse message numbers.
+    void trayNotification(int mouseMessage);
+    // Shows the window and removes the tray icon.
+    void AfficheFenetre();
+    // Hides the window and adds the tray icon; minimizes instead while there is no tray.
+    void hideToTray();
+    void cmdIcon_Click() { hideToTray(); }
+    void Agrandir_Click() { AfficheFenetre(); }
+    void Quitter_Click();
+    // Before the window closes, whatever the cause: removes the tray icon.
+    void Form_QueryUnload();
 
     // Navigation.
     void drvLecteurs_Change(const std::filesystem::path& root);
@@ -83,11 +99,20 @@ public:
     std::string Fichier;
     std::string FichVi;
 
+signals:
+    // The window was closed: the program ends.
+    void unloaded();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void buildControls();
+    void trayReady();
     QLabel* makeLabel(const char* name, const QString& text, QRect geometry);
 
     Form1Services m_services;
+    bool m_unloaded = false;
 };
 
 // Window texts and colours shared with tests.

@@ -24,8 +24,12 @@ int main(int argc, char* argv[]) {
         QApplication::installTranslator(&qtFrench);
     }
 
+    // A tray tool: hiding its only window does not end it; unloading the window does.
+    QApplication::setQuitOnLastWindowClosed(false);
     dsc::Form1 form;
+    QObject::connect(&form, &dsc::Form1::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    // The end of the desktop session ends the tool too; the icon goes with it.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &form, &dsc::Form1::Form_QueryUnload);
     form.Form_Load();
-    form.show();
     return QApplication::exec();
 }

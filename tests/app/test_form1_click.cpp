@@ -6,6 +6,7 @@
 #include "components/slideviewer.h"
 #include "support/dwgwriter.h"
 #include "support/fakefilesystem.h"
+#include "support/faketray.h"
 #include "support/samples.h"
 #include "support/slidewriter.h"
 
@@ -37,6 +38,8 @@ protected:
         test::writeFile(dir / "SYMBOLES.SLB", test::writeLibrary({{"PORTE", test::simpleSlide(1)},
                                                                   {"FENETRE_GAUCHE", test::simpleSlide(2)}}));
         services.locale = &locale;
+        services.tray = &tray;
+        services.trayWaitMs = 0;
         services.startFolder = dir.path();
         form = std::make_unique<Form1>(services);
         form->Form_Load();
@@ -46,6 +49,7 @@ protected:
 
     test::TempDir dir;
     test::FakeLocale locale;
+    test::FakeTray tray;
     Form1Services services;
     std::unique_ptr<Form1> form;
 };
@@ -154,7 +158,12 @@ TEST(FileClickFake, RootFolderGetsOneSeparatorAndFactsInUtc) {
     test::FakeLocale locale;
     const std::int64_t written = 116444736000000000LL + 1706700000LL * 10000000LL; // 2024-01-31 11:20 UTC
     fs.addFile("/PLAN.DWG", 1234567, {std::nullopt, written});
-    Form1Services services{&fs, &locale, "/"};
+    test::FakeTray tray;
+    Form1Services services;
+    services.fileSystem = &fs;
+    services.locale = &locale;
+    services.tray = &tray;
+    services.startFolder = "/";
     Form1 form(services);
     form.Form_Load();
     ASSERT_TRUE(form.filFich1->clickName("PLAN.DWG"));
@@ -168,8 +177,10 @@ TEST(FileClickFake, RootFolderGetsOneSeparatorAndFactsInUtc) {
 TEST(FileClickReal, SamplesOfEveryKind) {
     DSC_REQUIRE_SAMPLES();
     test::FakeLocale locale;
+    test::FakeTray tray;
     Form1Services services;
     services.locale = &locale;
+    services.tray = &tray;
     services.startFolder = test::samplesDir() / "dwg";
     Form1 form(services);
     form.Form_Load();

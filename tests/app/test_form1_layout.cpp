@@ -7,6 +7,7 @@
 #include "components/dwgvignette.h"
 #include "components/slideviewer.h"
 #include "support/fakefilesystem.h"
+#include "support/faketray.h"
 
 #include <QAction>
 #include <QApplication>
@@ -47,6 +48,8 @@ protected:
         fs.addFolder("/dessins");
         services.fileSystem = &fs;
         services.locale = &locale;
+        services.tray = &tray;
+        services.trayWaitMs = 0;
         services.startFolder = "/dessins";
         form = std::make_unique<Form1>(services);
     }
@@ -56,6 +59,7 @@ protected:
 
     test::FakeFileSystem fs;
     test::FakeLocale locale;
+    test::FakeTray tray;
     Form1Services services;
     std::unique_ptr<Form1> form;
 };
@@ -212,9 +216,9 @@ TEST_F(Form1Layout, AllVisibleBeforeLoadThenLoadHidesListAndViewer) {
         EXPECT_TRUE(child(e.name)->isVisible()) << e.name;
     }
     form->Form_Load();
-    EXPECT_FALSE(form->lstSld1->isVisible());
-    EXPECT_FALSE(form->Cliche1->isVisible());
-    EXPECT_TRUE(form->DwgVignette1->isVisible());
+    EXPECT_TRUE(form->lstSld1->isHidden());
+    EXPECT_TRUE(form->Cliche1->isHidden());
+    EXPECT_FALSE(form->DwgVignette1->isHidden()); // the thumbnail alone, once the window opens
     EXPECT_TRUE(form->lblTaille->text().isEmpty());
     EXPECT_TRUE(form->lblCreation->text().isEmpty());
     EXPECT_TRUE(form->lblModif->text().isEmpty());

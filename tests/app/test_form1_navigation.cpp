@@ -4,6 +4,7 @@
 #include "browse/filelist.h"
 #include "browse/folderlist.h"
 #include "support/fakefilesystem.h"
+#include "support/faketray.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -40,6 +41,8 @@ protected:
         fs.addFile("/plans/Vieux/a.slb");
         services.fileSystem = &fs;
         services.locale = &locale;
+        services.tray = &tray;
+        services.trayWaitMs = 0;
         services.startFolder = "/plans";
         form = std::make_unique<Form1>(services);
         form->Form_Load();
@@ -47,6 +50,7 @@ protected:
     }
     test::FakeFileSystem fs;
     test::FakeLocale locale;
+    test::FakeTray tray;
     Form1Services services;
     std::unique_ptr<Form1> form;
 };

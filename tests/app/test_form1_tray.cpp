@@ -1,0 +1,179 @@
+// The tray life cycle: the record, the start, the decoder, showing, hiding and ending.
+#include "app/form1.h"
+#include "app/module1.h"
+#include "app/picturebutton.h"
+#include "components/slideviewer.h"
+#include "support/fakefilesystem.h"
+#include "support/faketray.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QListWidget>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace dsc;
+using platform::NIM_ADD;
+using platform::NIM_DELETE;
+
+namespace {
+
+class Tray : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs.addFolder("/d");
+        services.fileSystem = &fs;
+        services.locale = &locale;
+        services.tray = &tray;
+        services.trayWaitMs = 0;
+        services.startFolder = "/d";
+        form = std::make_unique<Form1>(services);
+    }
+    void TearDown() override {
+        form->Menu->hide();
+        form.reset();
+    }
+    // The state table: In the tray, Open, Ended.
+    void expectInTray() {
+        EXPECT_FALSE(form->isVisible());
+        EXPECT_TRUE(tray.iconPresent);
+    }
+    void expectOpen() {
+        EXPECT_TRUE(form->isVisible());
+        EXPECT_FALSE(tray.iconPresent);
+    }
+
+    test::FakeFileSystem fs;
+    test::FakeLocale locale;
+    test::FakeTray tray;
+    Form1Services services;
+    std::unique_ptr<Form1> form;
+};
+
+TEST_F(Tray, LoadFillsTheRecordAndStartsInTheTray) {
+    form->Form_Load();
+    expectInTray();
+    ASSERT_EQ(tray.calls.size(), 1u);
+    EXPECT_EQ(tray.calls[0].message, NIM_ADD);
+    const platform::NotifyIconData& r = tray.calls[0].data;
+    EXPECT_EQ(r.cbSize, 88u);
+    EXPECT_EQ(r.hWnd, static_cast<std::uint32_t>(form->winId()));
+    EXPECT_EQ(r.uID, 1u);
+    EXPECT_EQ(r.uFlags, 7u);
+    EXPECT_EQ(r.uCallbackMessage, 512u);
+    EXPECT_FALSE(platform::iconFromHandle(r.hIcon).isNull());
+    char tip[64];
+    std::memcpy(tip, "Dessiscope", 10);
+    tip[10] = '\0';
+    std::memset(tip + 11, ' ', 53);
+    EXPECT_EQ(std::memcmp(r.szTip, tip, 64), 0);
+    EXPECT_TRUE(form->lstSld1->isHidden());
+    EXPECT_TRUE(form->Cliche1->isHidden());
+}
+
+TEST_F(Tray, RemovalsRewriteTheirThreeMembersOnly) {
+    form->Form_Load();
+    IconeNotif.cbSize = 1; // spoilt in between: removals write these three again
+    IconeNotif.hWnd = 2;
+    IconeNotif.uID = 3;
+    IconeNotif.uFlags = 99; // the others keep what they hold
+    form->AfficheFenetre();
+    const auto& removal = tray.calls.back();
+    EXPECT_EQ(removal.message, NIM_DELETE);
+    EXPECT_EQ(removal.data.cbSize, 88u);
+    EXPECT_EQ(removal.data.hWnd, static_cast<std::uint32_t>(form->winId()));
+    EXPECT_EQ(removal.data.uID, 1u);
+    EXPECT_EQ(removal.data.uFlags, 99u);
+    // An addition passes the record as it stands.
+    IconeNotif.uFlags = 7;
+    IconeNotif.cbSize = 5;
+    form->cmdIcon_Click();
+    EXPECT_EQ(tray.calls.back().message, NIM_ADD);
+    EXPECT_EQ(tray.calls.back().data.cbSize, 5u);
+}
+
+TEST_F(Tray, DecoderActsOnDoubleClickAndRightButtonUpOnly) {
+    form->Form_Load();
+    for (int message : {512, 513, 514, 516, 518, 519, 520, 0, 515 + 1000}) {
+        tray.notify(message);
+        expectInTray();
+        EXPECT_FALSE(form->Menu->isVisible()) << message;
+    }
+    tray.notify(517);
+    EXPECT_TRUE(form->Menu->isVisible());
+    EXPECT_EQ(form->Menu->defaultAction(), form->Agrandir);
+    form->Menu->hide(); // dismissed without a choice: still in the tray
+    expectInTray();
+    tray.notify(515);
+    expectOpen();
+}
+
+TEST_F(Tray, MessageNumberFromTwipsAtAnyResolution) {
+    EXPECT_EQ(trayMessageNumber(7725.0f, 15.0f), 515.0f);
+    EXPECT_EQ(trayMessageNumber(6180.0f, 12.0f), 515.0f);
+    EXPECT_EQ(trayMessageNumber(7755.0f, 15.0f), 517.0f);
+    EXPECT_NE(trayMessageNumber(7726.0f, 15.0f), 515.0f);
+}
+
+TEST_F(Tray, StateTable) {
+    form->Form_Load();
+    expectInTray();
+    form->Agrandir->trigger(); // In the tray -> Open
+    expectOpen();
+    form->AfficheFenetre(); // already open: removing an absent icon changes nothing
+    expectOpen();
+    QTest::mouseClick(form->cmdIcon, Qt::LeftButton); // Open -> In the tray
+    expectInTray();
+    tray.notify(515);
+    expectOpen();
+    QSignalSpy unloaded(form.get(), &Form1::unloaded);
+    form->close(); // the close box ends the tool, never sends it to the tray
+    EXPECT_EQ(unloaded.count(), 1);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(tray.iconPresent);
+    EXPECT_EQ(tray.calls.back().message, NIM_DELETE);
+}
+
+TEST_F(Tray, QuitterFromTheTrayEndsAndLeavesNoIcon) {
+    form->Form_Load();
+    QSignalSpy unloaded(form.get(), &Form1::unloaded);
+    form->Quitter->trigger();
+    EXPECT_EQ(unloaded.count(), 1);
+    EXPECT_FALSE(tray.iconPresent);
+    form->Form_QueryUnload(); // the end of the session after that: nothing more to remove
+    EXPECT_EQ(tray.calls.back().message, NIM_DELETE);
+}
+
+TEST_F(Tray, WithoutANotificationAreaTheWindowStaysWithinReach) {
+    tray.available = false;
+    form->Form_Load();
+    EXPECT_TRUE(form->isVisible()); // shown rather than lost
+    form->cmdIcon_Click();
+    EXPECT_TRUE(form->isMinimized());
+    EXPECT_FALSE(tray.iconPresent);
+    // The tray appears later: normal behaviour resumes.
+    form->AfficheFenetre();
+    EXPECT_FALSE(form->isMinimized());
+    tray.available = true;
+    form->cmdIcon_Click();
+    expectInTray();
+}
+
+TEST_F(Tray, WaitsForANotificationAreaThatAppearsSoon) {
+    tray.available = false;
+    services.trayWaitMs = 3000;
+    form = std::make_unique<Form1>(services);
+    form->Form_Load();
+    EXPECT_FALSE(form->isVisible());
+    QTest::qWait(150);
+    tray.available = true;
+    QTRY_VERIFY(tray.iconPresent);
+    EXPECT_FALSE(form->isVisible());
+}
+
+} // namespace

@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# The real program in a real tray: Xvfb, the XEmbed tray host trayer, real input with xdotool.
+#   tray_e2e.sh BUILD_DIR [REPS] [SHOTS_DIR]
+# Each repetition: starts in the tray with no window; a double-click on the icon opens the window
+# and removes the icon; the tray button hides it and brings the icon back; a right click shows the
+# menu; Escape leaves the tool in the tray; "Désactiver" ends it and leaves no icon.
+set -u
+build=$(realpath "$1"); reps=${2:-1}; shots=${3:-}
+app=$build/bin/dessiscope
+selowner=$build/bin/selowner
+gap=0.6
+title='^Dessiscope - V 3.0$'
+work=$(mktemp -d)
+export XDG_RUNTIME_DIR=$work QT_QPA_PLATFORM=xcb LC_ALL=fr_FR.UTF-8
+unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY # XEmbed, on this display only
+mkdir -p "$work/Dessins"
+printf 'AC1032\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0' >"$work/Dessins/plan.dwg"
+
+wait_for() { # TENTHS CMD...: polls CMD every 0.1 s
+    local n=$1; shift
+    for ((i = 0; i < n; i++)); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
+    return 1
+}
+main_window() { xdotool search --onlyvisible --name "$title" 2>/dev/null | head -1; }
+# Visible windows of the program other than the main window, by size: the icon is small.
+other_windows() {
+    local main; main=$(main_window)
+    for w in $(xdotool search --onlyvisible --classname '^dessiscope$' 2>/dev/null); do
+        [ "$w" = "$main" ] && continue
+        eval "$(xdotool getwindowgeometry --shell "$w")"
+        if [ "$1" = icon ] && [ "$WIDTH" -le 40 ] && [ "$HEIGHT" -le 40 ]; then echo "$w"; fi
+        if [ "$1" = menu ] && [ "$WIDTH" -gt 48 ]; then echo "$w"; fi
+    done
+}
+icon_present() { [ -n "$(other_windows icon)" ]; }
+icon_absent() { [ -z "$(other_windows icon)" ]; }
+menu_shown() { [ -n "$(other_windows menu)" ]; }
+menu_hidden() { [ -z "$(other_windows menu)" ]; }
+main_shown() { [ -n "$(main_window)" ]; }
+main_hidden() { [ -z "$(main_window)" ]; }
+app_ended() { ! kill -0 "$apppid" 2>/dev/null; }
+
+pass=0; fail=0
+for ((r = 1; r <= reps; r++)); do
+    step=start
+    check() { # NAME TENTHS CMD...
+        step=$1; shift
+        wait_for "$@" || { echo "rep $r: FAILED at $step"; return 1; }
+    }
+    : >"$work/dpy"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/dpy" 2>/dev/null &
+    xvfb=$!
+    wait_for 50 test -s "$work/dpy"
+    export DISPLAY=":$(head -1 "$work/dpy")"
+    trayer --edge top --align right --widthtype request --height 32 --transparent false --tint 0x404040 \
+        --SetDockType true >/dev/null 2>&1 &
+    trayerpid=$!
+    (cd "$work/Dessins" && exec "$app") >"$work/app.log" 2>&1 &
+    apppid=$!
+    ok=0
+    {
+        check "tray host up" 50 "$selowner" &&
+            check "icon embedded at start" 50 icon_present && check "no window at start" 1 main_hidden &&
+            icon=$(other_windows icon | head -1) &&
+            xdotool mousemove --window "$icon" 10 10 click --repeat 2 --delay 80 1 &&
+            check "double-click opens the window" 50 main_shown && check "icon removed" 30 icon_absent &&
+            win=$(main_window) && sleep "$gap" &&
+            xdotool mousemove --window "$win" 268 260 click 1 &&
+            check "tray button hides the window" 30 main_hidden && check "icon back" 50 icon_present &&
+            icon=$(other_windows icon | head -1) && sleep "$gap" &&
+            xdotool mousemove --window "$icon" 10 10 click 3 && check "menu on right click" 30 menu_shown &&
+            { [ -z "$shots" ] || [ "$r" != 1 ] || import -window root "$shots/tray_menu.png"; } &&
+            xdotool key Escape && check "Escape closes the menu" 30 menu_hidden &&
+            check "still in the tray" 1 icon_present && check "window still hidden" 1 main_hidden &&
+            sleep "$gap" && xdotool mousemove --window "$icon" 10 10 click 3 && check "menu again" 30 menu_shown &&
+            menu=$(other_windows menu | head -1) && eval "$(xdotool getwindowgeometry --shell "$menu")" &&
+            xdotool mousemove $((X + 30)) $((Y + HEIGHT - 12)) click 1 &&
+            check "Désactiver ends the tool" 50 app_ended && check "no icon left" 20 icon_absent && ok=1
+    }
+    if [ $ok = 1 ]; then pass=$((pass + 1)); else fail=$((fail + 1)); sed 's/^/  app: /' "$work/app.log" | tail -5; fi
+    kill "$apppid" "$trayerpid" 2>/dev/null; wait "$apppid" "$trayerpid" 2>/dev/null
+    kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null
+done
+rm -rf "$work"
+echo "tray end-to-end: $pass passed, $fail failed"
+[ "$fail" = 0 ]

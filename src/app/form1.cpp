@@ -6,7 +6,10 @@
 #include "browse/folderlist.h"
 #include "browse/navigation.h"
 #include "components/dwgvignette.h"
+#include "components/messagebox.h"
 #include "components/slideviewer.h"
+#include "fileops/deletion.h"
+#include "fileops/publisherlink.h"
 #include "formats/slidelibrary.h"
 #include "module1.h"
 #include "picturebutton.h"
@@ -195,6 +198,10 @@ void Form1::buildControls() {
     lstSld1->setUniformItemSizes(true);
     connect(lstSld1, &QListWidget::itemClicked, this, &Form1::lstSld1_Click);
     connect(cmdIcon, &QAbstractButton::clicked, this, &Form1::cmdIcon_Click);
+    connect(cmdPoubelle, &QAbstractButton::clicked, this, &Form1::cmdPoubelle_Click);
+    connect(cmdURL, &QAbstractButton::clicked, this, &Form1::cmdURL_Click);
+    connect(DwgVignette1, &DwgVignette::clicked, this, &Form1::DwgVignette1_Click);
+    connect(DwgVignette1, &DwgVignette::doubleClicked, this, &Form1::DwgVignette1_Click);
 
     netLienPub = new QNetworkAccessManager(this);
     netLienPub->setObjectName(QStringLiteral("netLienPub"));
@@ -407,6 +414,67 @@ void Form1::BibCliche() {
         item->setToolTip(QString::fromStdString(cp1252ToUtf8(n.fullName)));
         lstSld1->addItem(item);
     }
+}
+
+namespace {
+
+bool isRegularFile(const std::string& path) {
+    std::error_code ec;
+    return !path.empty() && std::filesystem::is_regular_file(path, ec);
+}
+
+} // namespace
+
+void Form1::DwgVignette1_Click() {
+    // Nothing selected, or the drawing has gone since: nothing to open.
+    if (!isRegularFile(FichVi)) {
+        return;
+    }
+    hideToTray();
+    const platform::LaunchOutcome outcome =
+        m_services.launcher->open(static_cast<std::uint64_t>(winId()), Fichier, Chemin);
+    if (outcome.result == platform::LaunchOutcome::Result::NoAssociation) {
+        MessageBox::information(this, QStringLiteral("Absence d'association de fichier"),
+                                QStringLiteral("Ni AutoCAD ni LT ne sont associés aux fichiers .dwg !"));
+    } else if (outcome.result == platform::LaunchOutcome::Result::Failed) {
+        MessageBox::warning(this, QStringLiteral("Dessiscope"),
+                            QStringLiteral("Le dessin n'a pas pu être ouvert :\n") +
+                                QString::fromStdString(outcome.reason));
+    }
+}
+
+void Form1::cmdPoubelle_Click() {
+    // Nothing selected, or already gone: nothing to delete.
+    if (!isRegularFile(FichVi)) {
+        return;
+    }
+    const QString path = QString::fromStdString(platform::displayText(FichVi));
+    if (MessageBox::question(this, QStringLiteral("Dessiscope"), deleteQuestion(path)) != MessageBox::Answer::Yes) {
+        return;
+    }
+    if (!SuppressFich(FichVi)) {
+        // The file is still there: say so, and leave the display as it is.
+        MessageBox::warning(this, QStringLiteral("Dessiscope"),
+                            QStringLiteral("Le fichier n'a pas pu être mis à la corbeille :\n") + path +
+                                QStringLiteral("\n") + QString::fromStdString(m_lastTrashError));
+        return;
+    }
+    filFich1->refresh();
+    lstSld1->hide();
+    DwgVignette1->setDwgFileName({});
+    DwgVignette1->Refresh();
+    lblTaille->setText(QString());
+    lblCreation->setText(QString());
+    lblModif->setText(QString());
+}
+
+bool Form1::SuppressFich(const std::string& sFileNames) {
+    m_lastTrashError.clear();
+    return m_services.trash->moveToTrash(sFileNames, m_lastTrashError);
+}
+
+void Form1::cmdURL_Click() {
+    requestPublisherPage(*netLienPub, m_services.publisherPage.isEmpty() ? kPublisherPage : m_services.publisherPage);
 }
 
 } // namespace dsc

@@ -3,8 +3,12 @@
 // them to the browsing, preview and file logic.
 
 #include "platform/filesystem.h"
+#include "platform/launcher.h"
 #include "platform/locale.h"
+#include "platform/trash.h"
 #include "platform/tray.h"
+
+#include <QUrl>
 
 #include <QWidget>
 
@@ -31,6 +35,9 @@ struct Form1Services {
     platform::FileSystem* fileSystem = &platform::systemFileSystem();
     platform::LocaleFormats* locale = &platform::systemLocaleFormats();
     platform::TrayService* tray = &platform::systemTray();
+    platform::Launcher* launcher = &platform::systemLauncher();
+    platform::Trash* trash = &platform::systemTrash();
+    QUrl publisherPage;                // empty: the publisher's own page
     std::filesystem::path startFolder; // empty: the process's current folder
     // How long the start waits for a notification area to appear before it shows the window.
     int trayWaitMs = 2000;
@@ -67,6 +74,14 @@ public:
 
     void FichInfo(const std::string& path);
     void BibCliche();
+
+    // A click or double-click on the thumbnail: to the tray, and the drawing opened in its program.
+    void DwgVignette1_Click();
+    // The trash button: asks, sends the selected file to the trash, clears what showed it.
+    void cmdPoubelle_Click();
+    bool SuppressFich(const std::string& sFileNames);
+    // The publisher link.
+    void cmdURL_Click();
 
     // Controls, in tab order, then those without one.
     DriveList* drvLecteurs = nullptr;
@@ -113,6 +128,7 @@ private:
 
     Form1Services m_services;
     bool m_unloaded = false;
+    std::string m_lastTrashError;
 };
 
 // Window texts and colours shared with tests.

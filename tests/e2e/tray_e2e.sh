@@ -2,7 +2,8 @@
 # The real program in a real tray: Xvfb, the XEmbed tray host trayer, real input with xdotool.
 #   tray_e2e.sh BUILD_DIR [REPS] [SHOTS_DIR]
 # Each repetition: starts in the tray with no window; a double-click on the icon opens the window
-# and removes the icon; the tray button hides it and brings the icon back; a right click shows the
+# and removes the icon; a click on a drawing's thumbnail hides it, brings the icon back and opens the
+# drawing in the associated program; the tray button hides the window again; a right click shows the
 # menu; Escape leaves the tool in the tray; "Désactiver" ends it and leaves no icon.
 set -u
 build=$(realpath "$1"); reps=${2:-1}; shots=${3:-}
@@ -13,8 +14,18 @@ title='^Dessiscope - V 3.0$'
 work=$(mktemp -d)
 export XDG_RUNTIME_DIR=$work QT_QPA_PLATFORM=xcb LC_ALL=fr_FR.UTF-8
 unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY # XEmbed, on this display only
-mkdir -p "$work/Dessins"
+mkdir -p "$work/Dessins" "$work/data/applications" "$work/config"
 printf 'AC1032\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0' >"$work/Dessins/plan.dwg"
+# The associated program: writes its working folder and its argument.
+cat >"$work/viewer.sh" <<VIEWER
+#!/bin/sh
+{ pwd; echo "\$1"; } >"$work/marker"
+VIEWER
+chmod +x "$work/viewer.sh"
+printf '[Desktop Entry]\nType=Application\nName=Viewer\nExec=%s %%f\nNoDisplay=true\n' "$work/viewer.sh" \
+    >"$work/data/applications/e2e-viewer.desktop"
+printf '[Default Applications]\nimage/vnd.dwg=e2e-viewer.desktop\n' >"$work/config/mimeapps.list"
+export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config
 
 wait_for() { # TENTHS CMD...: polls CMD every 0.1 s
     local n=$1; shift
@@ -39,6 +50,7 @@ menu_hidden() { [ -z "$(other_windows menu)" ]; }
 main_shown() { [ -n "$(main_window)" ]; }
 main_hidden() { [ -z "$(main_window)" ]; }
 app_ended() { ! kill -0 "$apppid" 2>/dev/null; }
+drawing_opened() { [ "$(cat "$work/marker" 2>/dev/null)" = "$(printf '%s\n%s' "$work/Dessins" "$work/Dessins/plan.dwg")" ]; }
 
 pass=0; fail=0
 for ((r = 1; r <= reps; r++)); do
@@ -47,6 +59,7 @@ for ((r = 1; r <= reps; r++)); do
         step=$1; shift
         wait_for "$@" || { echo "rep $r: FAILED at $step"; return 1; }
     }
+    rm -f "$work/marker"
     : >"$work/dpy"
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/dpy" 2>/dev/null &
     xvfb=$!
@@ -65,6 +78,13 @@ for ((r = 1; r <= reps; r++)); do
             xdotool mousemove --window "$icon" 10 10 click --repeat 2 --delay 80 1 &&
             check "double-click opens the window" 50 main_shown && check "icon removed" 30 icon_absent &&
             win=$(main_window) && sleep "$gap" &&
+            xdotool mousemove --window "$win" 40 118 click 1 && sleep "$gap" &&
+            xdotool mousemove --window "$win" 308 90 click 1 &&
+            check "thumbnail click hides the window" 30 main_hidden && check "icon back after the click" 50 icon_present &&
+            check "drawing opened in its program, in its folder" 50 drawing_opened &&
+            icon=$(other_windows icon | head -1) && sleep "$gap" &&
+            xdotool mousemove --window "$icon" 10 10 click --repeat 2 --delay 80 1 &&
+            check "double-click opens the window again" 50 main_shown && win=$(main_window) && sleep "$gap" &&
             xdotool mousemove --window "$win" 268 260 click 1 &&
             check "tray button hides the window" 30 main_hidden && check "icon back" 50 icon_present &&
             icon=$(other_windows icon | head -1) && sleep "$gap" &&

@@ -1,4 +1,6 @@
 // GoogleTest main for tests that need a QApplication (offscreen platform by default).
+#include "components/messagebox.h"
+
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
@@ -15,6 +17,7 @@ int main(int argc, char** argv) {
     if (french.load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QApplication::installTranslator(&french);
     }
+    dsc::MessageBox::refuseUnansweredBoxes();
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

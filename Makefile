@@ -4,7 +4,7 @@ BUILD_DIR := build
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test test-sanitize bench fuzz format format-check clean
+.PHONY: all deps configure build run test test-sanitize bench fuzz package format format-check clean
 
 all: build
 
@@ -28,12 +28,16 @@ test-sanitize: deps
 	@cmake --build --preset sanitize -j $(JOBS)
 	@ctest --preset sanitize -j $(JOBS)
 
+package: build
+	@cd $(BUILD_DIR) && cpack -G DEB
+
 bench: build
 	@$(BUILD_DIR)/bin/dessiscope_bench --benchmark_counters_tabular=true
 
 fuzz: deps
 	@cmake --preset fuzz >/dev/null
-	@cmake --build --preset fuzz -j $(JOBS)
+	@cmake --build --preset fuzz -j $(JOBS) --target fuzz_dwgpreview fuzz_slide fuzz_slidelibrary fuzz_bibcliche \
+		fuzz_make_seeds
 	@bash fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
 
 format:

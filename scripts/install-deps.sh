@@ -10,7 +10,7 @@ PACKAGES=(
     clang libclang-rt-dev clang-format
     xvfb xauth x11-utils xdotool trayer imagemagick libx11-dev
     fonts-liberation fontconfig locales
-    netpbm shared-mime-info desktop-file-utils
+    netpbm shared-mime-info desktop-file-utils appstream libglib2.0-bin dpkg-dev file lintian openbox
 )
 
 missing=()

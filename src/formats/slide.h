@@ -71,7 +71,7 @@ struct Slide {
 };
 
 struct SlideLimits {
-    std::size_t maxElements = 4'000'000;
+    std::size_t maxElements = 1'000'000;
     std::size_t maxPolygonPoints = 4096;
 };
 

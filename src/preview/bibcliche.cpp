@@ -12,6 +12,8 @@ constexpr std::size_t kShortName = 10;
 constexpr std::size_t kTableRecords = 200;
 constexpr char kMarker[] = "AutoCAD Sl";
 constexpr std::size_t kBlockRecords = 2048;
+// More names than anyone can scroll through; bounds the list's memory on foreign files.
+constexpr std::size_t kMaxNames = 100'000;
 } // namespace
 
 std::vector<LibrarySlideName> scanLibraryNames(ByteSource& source) {
@@ -21,12 +23,12 @@ std::vector<LibrarySlideName> scanLibraryNames(ByteSource& source) {
     std::vector<std::uint8_t> block;
     std::uint64_t pos = kHeader;
     bool done = false;
-    while (!done && pos < source.size()) {
+    while (!done && pos < source.size() && names.size() < kMaxNames) {
         const std::uint64_t count = std::min<std::uint64_t>((source.size() - pos) / kRecord, kBlockRecords);
         if (count == 0 || !source.readVector(pos, count * kRecord, block)) {
             break;
         }
-        for (std::uint64_t i = 0; i < count && !done; ++i) {
+        for (std::uint64_t i = 0; i < count && !done && names.size() < kMaxNames; ++i) {
             const auto* r = reinterpret_cast<const char*>(block.data() + i * kRecord);
             const auto* nul = static_cast<const char*>(std::memchr(r, 0, kShortName));
             const std::size_t shortLen = nul ? static_cast<std::size_t>(nul - r) : kShortName;

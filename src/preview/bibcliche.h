@@ -16,7 +16,8 @@ struct LibrarySlideName {
 // Walks 36-byte records from offset 32 until the record whose 10-byte name is "AutoCAD Sl" (the
 // first slide) and returns the names of the records before the directory's end entry. When no
 // such record comes within the first 200, the entries up to the first empty name are returned
-// instead, bounded by the file's size, so large, truncated or foreign files still list something.
+// instead, bounded by the file's size (and at most 100,000 names), so large, truncated or foreign
+// files still list something.
 std::vector<LibrarySlideName> scanLibraryNames(ByteSource& source);
 
 } // namespace dsc

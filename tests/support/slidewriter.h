@@ -21,10 +21,12 @@ public:
     };
     SlideWriter() : SlideWriter(Options{}) {}
     explicit SlideWriter(const Options& o) : m_o(o) {
-        const char id[] = "AutoCAD Slide\r\n\x1a";
-        m_bytes.assign(id, id + 17); // includes the NUL after ^Z
-        m_bytes.push_back(o.typeByte);
-        m_bytes.push_back(static_cast<std::uint8_t>(o.level));
+        static constexpr std::uint8_t kId[17] = {'A', 'u', 't', 'o', 'C',  'A',  'D',  ' ', 'S',
+                                                 'l', 'i', 'd', 'e', 0x0D, 0x0A, 0x1A, 0x00};
+        m_bytes.resize(19);
+        std::memcpy(m_bytes.data(), kId, sizeof kId);
+        m_bytes[17] = o.typeByte;
+        m_bytes[18] = static_cast<std::uint8_t>(o.level);
         word(o.hx);
         word(o.hy);
         if (o.level == 2) {

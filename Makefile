@@ -33,6 +33,8 @@ package: build
 
 bench: build
 	@$(BUILD_DIR)/bin/dessiscope_bench --benchmark_counters_tabular=true
+	@$(BUILD_DIR)/bin/dessiscope_bench_window --benchmark_counters_tabular=true
+	@bash bench/startup.sh $(BUILD_DIR) 10
 
 fuzz: deps
 	@cmake --preset fuzz >/dev/null

@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -299,4 +300,49 @@ TEST_F(Hostile, ClickingThroughAThousandFilesKeepsMemoryFlat) {
         form->filFich1_Click();
     }
     EXPECT_LT(rssKb() - before, 8 * 1024) << "kB grown over 1000 clicks";
+}
+
+// Runs inside a read-only bind mount of DSC_READONLY_DIR (see readonly_test.sh): browsing and
+// clicking every kind of file works there, and no file's status changes.
+TEST(ReadOnlyMount, BrowsingAndClickingEveryKind) {
+    const char* where = std::getenv("DSC_READONLY_DIR");
+    if (!where) {
+        GTEST_SKIP() << "runs from readonly_test.sh";
+    }
+    const std::filesystem::path dir = where;
+    EXPECT_EQ(::access((dir / "plan.dwg").c_str(), W_OK), -1); // really read-only here
+    std::map<std::string, struct timespec> ctimes;
+    for (const auto& e : std::filesystem::directory_iterator(dir)) {
+        struct stat st {};
+        ::stat(e.path().c_str(), &st);
+        ctimes[e.path().filename().string()] = st.st_ctim;
+    }
+    test::FakeLocale locale;
+    test::FakeTray tray;
+    Form1Services services;
+    services.locale = &locale;
+    services.tray = &tray;
+    services.trayWaitMs = 0;
+    services.startFolder = dir;
+    Form1 form(services);
+    form.Form_Load();
+    ASSERT_EQ(form.filFich1->count(), 3);
+    for (int i = 0; i < form.filFich1->count(); ++i) {
+        form.filFich1->setCurrentRow(i);
+        form.filFich1_Click();
+        EXPECT_FALSE(form.lblTaille->text().isEmpty());
+        EXPECT_FALSE(form.lblModif->text().isEmpty()); // real dates, not a failure shown as one
+    }
+    ASSERT_TRUE(form.filFich1->clickName("plan.dwg"));
+    EXPECT_FALSE(form.DwgVignette1->image().isNull());
+    ASSERT_TRUE(form.filFich1->clickName("sym.slb"));
+    form.lstSld1->setCurrentRow(0);
+    form.lstSld1_Click();
+    EXPECT_TRUE(form.Cliche1->hasSlide());
+    for (const auto& [name, before] : ctimes) {
+        struct stat st {};
+        ::stat((dir / name).c_str(), &st);
+        EXPECT_EQ(st.st_ctim.tv_sec, before.tv_sec) << name;
+        EXPECT_EQ(st.st_ctim.tv_nsec, before.tv_nsec) << name;
+    }
 }

@@ -1,0 +1,81 @@
+// The window's own speed: a file click until its preview is painted, and listing big folders.
+#include "app/form1.h"
+#include "browse/filelist.h"
+#include "browse/folderlist.h"
+#include "support/faketray.h"
+
+#include <QApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+const std::filesystem::path kSamples = DESSISCOPE_SAMPLES_DIR;
+
+std::unique_ptr<dsc::Form1> openWindow(const std::filesystem::path& folder, dsc::test::FakeTray& tray) {
+    dsc::Form1Services services;
+    services.tray = &tray;
+    services.trayWaitMs = 0;
+    services.startFolder = folder;
+    auto form = std::make_unique<dsc::Form1>(services);
+    form->Form_Load();
+    form->AfficheFenetre();
+    return form;
+}
+
+// Click, then paint the whole window as the screen would: the preview is ready when painted.
+void ClickToPreview(benchmark::State& state, const char* folder, const char* file) {
+    if (!std::filesystem::exists(kSamples / folder / file)) {
+        state.SkipWithError("sample not found");
+        return;
+    }
+    dsc::test::FakeTray tray;
+    auto form = openWindow(kSamples / folder, tray);
+    const std::string name = file;
+    for (auto _ : state) {
+        form->filFich1->clickName(name);
+        benchmark::DoNotOptimize(form->grab());
+    }
+}
+BENCHMARK_CAPTURE(ClickToPreview, drawing_bmp32_648x512, "dwg", "r2004_material_32bpp.dwg")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ClickToPreview, drawing_png_852x448, "dwg", "r2018_example.dwg")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ClickToPreview, slide_15404_fills, "sld", "civil3d_ANNO_STCK.sld")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(ClickToPreview, library_5_slides, "sld", "mnas_LINES.slb")->Unit(benchmark::kMillisecond);
+
+// A folder of N matching files, listed by the file list.
+void ListFolder(benchmark::State& state) {
+    const auto n = static_cast<int>(state.range(0));
+    const auto dir = std::filesystem::temp_directory_path() / ("dessiscope-bench-folder-" + std::to_string(n));
+    if (!std::filesystem::exists(dir / "done")) {
+        std::filesystem::create_directories(dir);
+        for (int i = 0; i < n; ++i) {
+            const char* ext[] = {".dwg", ".SLD", ".slb", ".txt"};
+            std::ofstream(dir / ("Plan " + std::to_string(i) + ext[i % 4]));
+        }
+        std::ofstream(dir / "done");
+    }
+    dsc::test::FakeTray tray;
+    auto form = openWindow(std::filesystem::temp_directory_path(), tray);
+    for (auto _ : state) {
+        form->dirDisc1->setPath(dir);
+        benchmark::DoNotOptimize(form->filFich1->count());
+    }
+    state.counters["files"] = form->filFich1->count();
+}
+BENCHMARK(ListFolder)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -17,15 +17,25 @@ void SlideViewer::setReference(const std::string& reference) {
     LoadedSlide loaded = loadSlide(reference);
     m_hasSlide = loaded.ok();
     m_slide = m_hasSlide ? std::move(loaded.slide) : Slide{};
+    m_picture = QImage();
     update();
 }
 
 void SlideViewer::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.fillRect(rect(), Qt::black);
-    if (m_hasSlide) {
-        paintSlide(p, m_slide, QRectF(rect()));
+    // Large slides hold a million elements: draw them once per size, then copy the picture.
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (m_picture.size() != pixels || m_picture.devicePixelRatio() != ratio) {
+        m_picture = QImage(pixels, QImage::Format_RGB32);
+        m_picture.setDevicePixelRatio(ratio);
+        m_picture.fill(Qt::black);
+        if (m_hasSlide) {
+            QPainter painter(&m_picture);
+            paintSlide(painter, m_slide, QRectF(rect()));
+        }
     }
+    QPainter p(this);
+    p.drawImage(0, 0, m_picture);
 }
 
 } // namespace dsc

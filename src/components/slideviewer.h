@@ -3,6 +3,7 @@
 
 #include "formats/slide.h"
 
+#include <QImage>
 #include <QWidget>
 
 #include <string>
@@ -29,6 +30,7 @@ private:
     std::string m_reference;
     Slide m_slide;
     bool m_hasSlide = false;
+    QImage m_picture; // the slide drawn at the widget's size and pixel ratio, redrawn when either changes
 };
 
 } // namespace dsc

@@ -47,15 +47,18 @@ BENCHMARK_CAPTURE(ClickToPreview, drawing_png_852x448, "dwg", "r2018_example.dwg
 BENCHMARK_CAPTURE(ClickToPreview, slide_15404_fills, "sld", "civil3d_ANNO_STCK.sld")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(ClickToPreview, library_5_slides, "sld", "mnas_LINES.slb")->Unit(benchmark::kMillisecond);
 
-// A folder of N matching files, listed by the file list.
+// A folder of N matching files (and N / 4 others), listed by the file list.
 void ListFolder(benchmark::State& state) {
     const auto n = static_cast<int>(state.range(0));
-    const auto dir = std::filesystem::temp_directory_path() / ("dessiscope-bench-folder-" + std::to_string(n));
+    const auto dir = std::filesystem::temp_directory_path() / ("dessiscope-bench-cad-" + std::to_string(n));
     if (!std::filesystem::exists(dir / "done")) {
         std::filesystem::create_directories(dir);
+        const char* ext[] = {".dwg", ".SLD", ".slb"};
         for (int i = 0; i < n; ++i) {
-            const char* ext[] = {".dwg", ".SLD", ".slb", ".txt"};
-            std::ofstream(dir / ("Plan " + std::to_string(i) + ext[i % 4]));
+            std::ofstream(dir / ("Plan " + std::to_string(i) + ext[i % 3]));
+        }
+        for (int i = 0; i < n / 4; ++i) {
+            std::ofstream(dir / ("notes " + std::to_string(i) + ".txt"));
         }
         std::ofstream(dir / "done");
     }

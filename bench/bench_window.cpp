@@ -2,7 +2,7 @@
 #include "app/form1.h"
 #include "browse/filelist.h"
 #include "browse/folderlist.h"
-#include "support/faketray.h"
+#include "support/testwindow.h"
 
 #include <QApplication>
 
@@ -16,25 +16,14 @@ namespace {
 
 const std::filesystem::path kSamples = DESSISCOPE_SAMPLES_DIR;
 
-std::unique_ptr<dsc::Form1> openWindow(const std::filesystem::path& folder, dsc::test::FakeTray& tray) {
-    dsc::Form1Services services;
-    services.tray = &tray;
-    services.trayWaitMs = 0;
-    services.startFolder = folder;
-    auto form = std::make_unique<dsc::Form1>(services);
-    form->Form_Load();
-    form->AfficheFenetre();
-    return form;
-}
-
 // Click, then paint the whole window as the screen would: the preview is ready when painted.
 void ClickToPreview(benchmark::State& state, const char* folder, const char* file) {
     if (!std::filesystem::exists(kSamples / folder / file)) {
         state.SkipWithError("sample not found");
         return;
     }
-    dsc::test::FakeTray tray;
-    auto form = openWindow(kSamples / folder, tray);
+    dsc::test::TestWindow form(kSamples / folder);
+    form.open();
     const std::string name = file;
     for (auto _ : state) {
         form->filFich1->clickName(name);
@@ -62,8 +51,8 @@ void ListFolder(benchmark::State& state) {
         }
         std::ofstream(dir / "done");
     }
-    dsc::test::FakeTray tray;
-    auto form = openWindow(std::filesystem::temp_directory_path(), tray);
+    dsc::test::TestWindow form(std::filesystem::temp_directory_path());
+    form.open();
     for (auto _ : state) {
         form->dirDisc1->setPath(dir);
         benchmark::DoNotOptimize(form->filFich1->count());

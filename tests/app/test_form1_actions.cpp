@@ -10,6 +10,7 @@
 #include "support/faketray.h"
 #include "support/samples.h"
 #include "support/slidewriter.h"
+#include "support/testwindow.h"
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -38,27 +39,20 @@ protected:
         test::writeFile(folder / "sym.slb", test::writeLibrary({{"PORTE_BATTANTE_1", test::simpleSlide(1)},
                                                                 {"PORTE_BATTANTE_2", test::simpleSlide(2)}}));
         trash.bin = dir / "bin";
-        services.locale = &locale;
-        services.tray = &tray;
-        services.launcher = &launcher;
-        services.trash = &trash;
-        services.trayWaitMs = 0;
-        services.startFolder = folder;
-        form = std::make_unique<Form1>(services);
-        form->Form_Load();
-        form->AfficheFenetre();
+        form.services.startFolder = folder;
+        form.services.launcher = &launcher;
+        form.services.trash = &trash;
+        form.open();
         MessageBox::takeShown();
     }
     void click(const std::string& name) { ASSERT_TRUE(form->filFich1->clickName(name)); }
 
     test::TempDir dir;
     std::filesystem::path folder;
-    test::FakeLocale locale;
-    test::FakeTray tray;
     test::FakeLauncher launcher;
     test::FakeTrash trash;
-    Form1Services services;
-    std::unique_ptr<Form1> form;
+    test::TestWindow form{{}};
+    test::FakeTray& tray = form.tray;
 };
 
 TEST_F(Actions, SlidePickedByFullNameInAFolderWithParentheses) {
@@ -194,10 +188,8 @@ TEST_F(Actions, PublisherLinkSendsOneRequestAndChangesNothing) {
             socket->disconnectFromHost();
         });
     });
-    services.publisherPage = QUrl(QStringLiteral("http://127.0.0.1:%1/accueil").arg(server.serverPort()));
-    form = std::make_unique<Form1>(services);
-    form->Form_Load();
-    form->AfficheFenetre();
+    form.services.publisherPage = QUrl(QStringLiteral("http://127.0.0.1:%1/accueil").arg(server.serverPort()));
+    form.open();
     click("plan.dwg");
     const std::string fichVi = form->FichVi;
     const QString message = form->lblMessage->text();
@@ -214,8 +206,8 @@ TEST_F(Actions, PublisherLinkSendsOneRequestAndChangesNothing) {
 TEST_F(Actions, PublisherLinkNeverFreezesTheWindow) {
     QTcpServer server; // accepts, never answers
     ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
-    services.publisherPage = QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(server.serverPort()));
-    form = std::make_unique<Form1>(services);
+    form.services.publisherPage = QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(server.serverPort()));
+    form.open();
     QElapsedTimer clock;
     clock.start();
     form->cmdURL_Click();

@@ -9,6 +9,7 @@
 #include "support/faketray.h"
 #include "support/samples.h"
 #include "support/slidewriter.h"
+#include "support/testwindow.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -37,21 +38,12 @@ protected:
         test::writeFile(dir / "porte.sld", test::simpleSlide());
         test::writeFile(dir / "SYMBOLES.SLB", test::writeLibrary({{"PORTE", test::simpleSlide(1)},
                                                                   {"FENETRE_GAUCHE", test::simpleSlide(2)}}));
-        services.locale = &locale;
-        services.tray = &tray;
-        services.trayWaitMs = 0;
-        services.startFolder = dir.path();
-        form = std::make_unique<Form1>(services);
-        form->Form_Load();
-        form->show();
+        form.open();
     }
     void click(const std::string& name) { ASSERT_TRUE(form->filFich1->clickName(name)) << name; }
 
     test::TempDir dir;
-    test::FakeLocale locale;
-    test::FakeTray tray;
-    Form1Services services;
-    std::unique_ptr<Form1> form;
+    test::TestWindow form{dir.path()};
 };
 
 TEST_F(FileClick, DrawingShowsItsThumbnail) {
@@ -155,45 +147,32 @@ TEST_F(FileClick, ClickReadsNothingForWriting) {
 // With a fake file system: the root folder and the texts of the facts.
 TEST(FileClickFake, RootFolderGetsOneSeparatorAndFactsInUtc) {
     test::FakeFileSystem fs;
-    test::FakeLocale locale;
     const std::int64_t written = 116444736000000000LL + 1706700000LL * 10000000LL; // 2024-01-31 11:20 UTC
     fs.addFile("/PLAN.DWG", 1234567, {std::nullopt, written});
-    test::FakeTray tray;
-    Form1Services services;
-    services.fileSystem = &fs;
-    services.locale = &locale;
-    services.tray = &tray;
-    services.startFolder = "/";
-    Form1 form(services);
-    form.Form_Load();
-    ASSERT_TRUE(form.filFich1->clickName("PLAN.DWG"));
-    EXPECT_EQ(form.Chemin, "/");
-    EXPECT_EQ(form.FichVi, "/PLAN.DWG");
-    EXPECT_EQ(form.lblTaille->text(), QStringLiteral(" 1 234 567 octets"));
-    EXPECT_EQ(form.lblModif->text(), QStringLiteral("31/01/2024 - 11:20:00"));
-    EXPECT_TRUE(form.lblCreation->text().isEmpty()); // no birth time kept by this file system
+    test::TestWindow form("/", &fs);
+    form.open();
+    ASSERT_TRUE(form->filFich1->clickName("PLAN.DWG"));
+    EXPECT_EQ(form->Chemin, "/");
+    EXPECT_EQ(form->FichVi, "/PLAN.DWG");
+    EXPECT_EQ(form->lblTaille->text(), QStringLiteral(" 1 234 567 octets"));
+    EXPECT_EQ(form->lblModif->text(), QStringLiteral("31/01/2024 - 11:20:00"));
+    EXPECT_TRUE(form->lblCreation->text().isEmpty()); // no birth time kept by this file system
 }
 
 TEST(FileClickReal, SamplesOfEveryKind) {
     DSC_REQUIRE_SAMPLES();
-    test::FakeLocale locale;
-    test::FakeTray tray;
-    Form1Services services;
-    services.locale = &locale;
-    services.tray = &tray;
-    services.startFolder = test::samplesDir() / "dwg";
-    Form1 form(services);
-    form.Form_Load();
-    ASSERT_TRUE(form.filFich1->clickName("r2013_example.dwg"));
-    EXPECT_EQ(form.lblMessage->text(), kDrawing);
-    EXPECT_EQ(form.lblTaille->text(), QStringLiteral("  146 906 octets"));
-    ASSERT_TRUE(form.filFich1->clickName("pre_r11_LINE1_AC1009.DWG"));
-    EXPECT_EQ(form.lblMessage->text(), kRefused);
-    form.dirDisc1->setPath(test::samplesDir() / "sld");
-    ASSERT_TRUE(form.filFich1->clickName("mnas_LINES.slb"));
-    EXPECT_EQ(form.lstSld1->count(), 5);
-    ASSERT_TRUE(form.filFich1->clickName("deanpjones_clock.sld"));
-    EXPECT_TRUE(form.Cliche1->hasSlide());
+    test::TestWindow form(test::samplesDir() / "dwg");
+    form.open();
+    ASSERT_TRUE(form->filFich1->clickName("r2013_example.dwg"));
+    EXPECT_EQ(form->lblMessage->text(), kDrawing);
+    EXPECT_EQ(form->lblTaille->text(), QStringLiteral("  146 906 octets"));
+    ASSERT_TRUE(form->filFich1->clickName("pre_r11_LINE1_AC1009.DWG"));
+    EXPECT_EQ(form->lblMessage->text(), kRefused);
+    form->dirDisc1->setPath(test::samplesDir() / "sld");
+    ASSERT_TRUE(form->filFich1->clickName("mnas_LINES.slb"));
+    EXPECT_EQ(form->lstSld1->count(), 5);
+    ASSERT_TRUE(form->filFich1->clickName("deanpjones_clock.sld"));
+    EXPECT_TRUE(form->Cliche1->hasSlide());
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "browse/folderlist.h"
 #include "support/fakefilesystem.h"
 #include "support/faketray.h"
+#include "support/testwindow.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -39,20 +40,10 @@ protected:
         fs.addFile("/plans/porte.SLD");
         fs.addFile("/plans/lisez.txt");
         fs.addFile("/plans/Vieux/a.slb");
-        services.fileSystem = &fs;
-        services.locale = &locale;
-        services.tray = &tray;
-        services.trayWaitMs = 0;
-        services.startFolder = "/plans";
-        form = std::make_unique<Form1>(services);
-        form->Form_Load();
-        form->show();
+        form.open();
     }
     test::FakeFileSystem fs;
-    test::FakeLocale locale;
-    test::FakeTray tray;
-    Form1Services services;
-    std::unique_ptr<Form1> form;
+    test::TestWindow form{"/plans", &fs};
 };
 
 TEST_F(Navigation, StartsOnTheStartFolder) {

@@ -12,6 +12,7 @@
 #include "support/faketray.h"
 #include "support/samples.h"
 #include "support/slidewriter.h"
+#include "support/testwindow.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -31,15 +32,7 @@ const QString kRefused = QStringLiteral("Ce fichier n'est pas au format R13 ou R
 
 class Hostile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        services.locale = &locale;
-        services.tray = &tray;
-        services.trayWaitMs = 0;
-        services.startFolder = dir.path();
-        form = std::make_unique<Form1>(services);
-        form->Form_Load();
-        form->AfficheFenetre();
-    }
+    void SetUp() override { form.open(); }
     // Lists the folder again and clicks the file: what a user does.
     void click(const std::filesystem::path& name) {
         form->dirDisc1->setPath(dir.path());
@@ -54,10 +47,7 @@ protected:
     }
 
     test::TempDir dir;
-    test::FakeLocale locale;
-    test::FakeTray tray;
-    Form1Services services;
-    std::unique_ptr<Form1> form;
+    test::TestWindow form{dir.path()};
 };
 
 std::vector<std::pair<std::string, test::Bytes>> filesOfEveryKind() {
@@ -317,28 +307,21 @@ TEST(ReadOnlyMount, BrowsingAndClickingEveryKind) {
         ::stat(e.path().c_str(), &st);
         ctimes[e.path().filename().string()] = st.st_ctim;
     }
-    test::FakeLocale locale;
-    test::FakeTray tray;
-    Form1Services services;
-    services.locale = &locale;
-    services.tray = &tray;
-    services.trayWaitMs = 0;
-    services.startFolder = dir;
-    Form1 form(services);
-    form.Form_Load();
-    ASSERT_EQ(form.filFich1->count(), 3);
-    for (int i = 0; i < form.filFich1->count(); ++i) {
-        form.filFich1->setCurrentRow(i);
-        form.filFich1_Click();
-        EXPECT_FALSE(form.lblTaille->text().isEmpty());
-        EXPECT_FALSE(form.lblModif->text().isEmpty()); // real dates, not a failure shown as one
+    test::TestWindow form(dir);
+    form.open();
+    ASSERT_EQ(form->filFich1->count(), 3);
+    for (int i = 0; i < form->filFich1->count(); ++i) {
+        form->filFich1->setCurrentRow(i);
+        form->filFich1_Click();
+        EXPECT_FALSE(form->lblTaille->text().isEmpty());
+        EXPECT_FALSE(form->lblModif->text().isEmpty()); // real dates, not a failure shown as one
     }
-    ASSERT_TRUE(form.filFich1->clickName("plan.dwg"));
-    EXPECT_FALSE(form.DwgVignette1->image().isNull());
-    ASSERT_TRUE(form.filFich1->clickName("sym.slb"));
-    form.lstSld1->setCurrentRow(0);
-    form.lstSld1_Click();
-    EXPECT_TRUE(form.Cliche1->hasSlide());
+    ASSERT_TRUE(form->filFich1->clickName("plan.dwg"));
+    EXPECT_FALSE(form->DwgVignette1->image().isNull());
+    ASSERT_TRUE(form->filFich1->clickName("sym.slb"));
+    form->lstSld1->setCurrentRow(0);
+    form->lstSld1_Click();
+    EXPECT_TRUE(form->Cliche1->hasSlide());
     for (const auto& [name, before] : ctimes) {
         struct stat st {};
         ::stat((dir / name).c_str(), &st);

@@ -10,4 +10,8 @@ for h in dwgpreview slide slidelibrary bibcliche; do
     echo "== fuzz_$h for ${seconds}s"
     "$build/bin/fuzz_$h" -max_total_time="$seconds" -rss_limit_mb=2048 -max_len=1048576 \
         -artifact_prefix="$here/artifacts/$h-" "$here/corpus/$h" 2>&1 | grep -E '^#[0-9]+.*(DONE|pulse)|ERROR|SUMMARY|Done' | tail -3
+    # Keep the saved corpus small: only inputs that add coverage stay.
+    merged=$(mktemp -d)
+    "$build/bin/fuzz_$h" -merge=1 "$merged" "$here/corpus/$h" >/dev/null 2>&1 &&
+        rm -rf "$here/corpus/$h" && mv "$merged" "$here/corpus/$h"
 done

@@ -46,16 +46,23 @@ ToolRun tool(const std::vector<std::string>& args) {
     return r;
 }
 
-QJsonObject json(const ToolRun& r) { return QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object(); }
+QJsonObject json(const ToolRun& r) {
+    return QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
+}
 
 class ThumbnailTool : public ::testing::Test {
 protected:
     void SetUp() override {
-        test::writeFile(dir / "a.sld", test::SlideWriter().colour(1).vector(0, 0, 572, 292).fill({{1, 1}, {9, 1}, {5, 5}}).end().bytes());
-        test::writeFile(dir / "lib.slb", test::writeLibrary({{"UN", test::simpleSlide(1)}, {"DEUX", test::simpleSlide(2)}}));
-        auto big = test::drawingWith(2, test::writeDib(600, 300, 24, [](int, int) -> std::uint32_t { return 0x102030; }));
+        test::writeFile(
+            dir / "a.sld",
+            test::SlideWriter().colour(1).vector(0, 0, 572, 292).fill({{1, 1}, {9, 1}, {5, 5}}).end().bytes());
+        test::writeFile(dir / "lib.slb",
+                        test::writeLibrary({{"UN", test::simpleSlide(1)}, {"DEUX", test::simpleSlide(2)}}));
+        auto big =
+            test::drawingWith(2, test::writeDib(600, 300, 24, [](int, int) -> std::uint32_t { return 0x102030; }));
         test::writeFile(dir / "big.dwg", big.build());
-        auto small = test::drawingWith(2, test::writeDib(30, 10, 24, [](int, int) -> std::uint32_t { return 0x102030; }));
+        auto small =
+            test::drawingWith(2, test::writeDib(30, 10, 24, [](int, int) -> std::uint32_t { return 0x102030; }));
         test::writeFile(dir / "small.dwg", small.build());
         test::DwgWriter empty;
         test::writeFile(dir / "empty.dwg", empty.build());

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Draws the window's four pictures with ImageMagick. Run from anywhere:
 #   bash art/draw.sh            (writes into src/app/pictures/)
+# art/dessiscope.svg is the same logo drawn by hand, installed as the scalable icon.
 set -euo pipefail
 out="$(cd "$(dirname "$0")/.." && pwd)/src/app/pictures"
 tmp=$(mktemp -d)

@@ -14,7 +14,8 @@ for f in bin/dessiscope bin/dessiscope-thumbnail share/applications/dessiscope.d
     share/metainfo/fr.dessiscope.Dessiscope.metainfo.xml share/mime/packages/dessiscope.xml \
     share/thumbnailers/dessiscope.thumbnailer share/man/man1/dessiscope-thumbnail.1.gz \
     share/icons/hicolor/16x16/apps/dessiscope.png share/icons/hicolor/32x32/apps/dessiscope.png \
-    share/icons/hicolor/48x48/apps/dessiscope.png share/icons/hicolor/256x256/apps/dessiscope.png; do
+    share/icons/hicolor/48x48/apps/dessiscope.png share/icons/hicolor/256x256/apps/dessiscope.png \
+    share/icons/hicolor/scalable/apps/dessiscope.svg; do
     [ -f "$prefix/$f" ] || fail "missing $f"
 done
 [ -x "$prefix/bin/dessiscope-thumbnail" ] || fail "dessiscope-thumbnail is not executable"

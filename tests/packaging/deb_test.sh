@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the Debian package, installs it, uses it from /usr/bin, removes it.
+# Builds the Debian package, installs it, uses it from /usr/bin, removes and purges it.
 #   deb_test.sh BUILD_DIR
 set -euo pipefail
 build=$(realpath "$1")
@@ -19,14 +19,14 @@ if command -v lintian >/dev/null; then
         cat "$build/lintian.log"; echo "FAILED: lintian errors"; exit 1
     fi
 fi
-trap 'dpkg -r dessiscope >/dev/null 2>&1 || true' EXIT
+trap 'dpkg -P dessiscope >/dev/null 2>&1 || true' EXIT
 dpkg -i "$deb" >/dev/null
 sample=$(mktemp -d)
 "$build/bin/fuzz_make_seeds" "$sample" >/dev/null
 /usr/bin/dessiscope-thumbnail --info "$sample/dwgpreview/bmp8.dwg" | grep -q '"version": "AC1018"' ||
     { echo "FAILED: the installed tool"; exit 1; }
 grep -q 'x-autocad-slide' /usr/share/mime/packages/dessiscope.xml
-dpkg -r dessiscope >/dev/null
+dpkg -P dessiscope >/dev/null # removed and purged: nothing left behind
 [ ! -e /usr/bin/dessiscope-thumbnail ] || { echo "FAILED: not removed"; exit 1; }
 rm -rf "$sample"
 echo "package installed, used and removed: ok"

@@ -6,11 +6,10 @@
 
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDeadlineTimer>
 #include <QListWidget>
 #include <QMenu>
 #include <QTimer>
-
-#include <memory>
 
 namespace dsc {
 
@@ -32,25 +31,22 @@ void Form1::Form_Load() {
     }
     // No notification area (yet): a tool nobody could see or reach is no use, so wait a moment
     // for one to appear, as at the start of a session, then show the window instead.
+    if (m_services.trayWaitMs <= 0) {
+        show();
+        return;
+    }
+    const QDeadlineTimer deadline(m_services.trayWaitMs);
     auto* timer = new QTimer(this);
-    timer->setInterval(100);
-    auto waited = std::make_shared<int>(0);
-    connect(timer, &QTimer::timeout, this, [this, timer, waited] {
-        *waited += timer->interval();
+    connect(timer, &QTimer::timeout, this, [this, timer, deadline] {
         if (m_services.tray->isAvailable()) {
             timer->deleteLater();
             trayReady();
-        } else if (*waited >= m_services.trayWaitMs) {
+        } else if (deadline.hasExpired()) {
             timer->deleteLater();
             show();
         }
     });
-    if (m_services.trayWaitMs <= 0) {
-        delete timer;
-        show();
-        return;
-    }
-    timer->start();
+    timer->start(100);
 }
 
 void Form1::trayReady() {

@@ -8,6 +8,7 @@
 #include "components/slideviewer.h"
 #include "support/fakefilesystem.h"
 #include "support/faketray.h"
+#include "support/testwindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -46,22 +47,14 @@ class Form1Layout : public ::testing::Test {
 protected:
     void SetUp() override {
         fs.addFolder("/dessins");
-        services.fileSystem = &fs;
-        services.locale = &locale;
-        services.tray = &tray;
-        services.trayWaitMs = 0;
-        services.startFolder = "/dessins";
-        form = std::make_unique<Form1>(services);
+        form.create();
     }
     template <typename T = QWidget> T* child(const char* name) {
         return form->findChild<T*>(QString::fromLatin1(name));
     }
 
     test::FakeFileSystem fs;
-    test::FakeLocale locale;
-    test::FakeTray tray;
-    Form1Services services;
-    std::unique_ptr<Form1> form;
+    test::TestWindow form{"/dessins", &fs};
 };
 
 TEST_F(Form1Layout, WindowFrame) {

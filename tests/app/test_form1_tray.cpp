@@ -5,6 +5,7 @@
 #include "components/slideviewer.h"
 #include "support/fakefilesystem.h"
 #include "support/faketray.h"
+#include "support/testwindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,16 +28,11 @@ class Tray : public ::testing::Test {
 protected:
     void SetUp() override {
         fs.addFolder("/d");
-        services.fileSystem = &fs;
-        services.locale = &locale;
-        services.tray = &tray;
-        services.trayWaitMs = 0;
-        services.startFolder = "/d";
-        form = std::make_unique<Form1>(services);
+        form.create();
     }
     void TearDown() override {
         form->Menu->hide();
-        form.reset();
+        form.close();
     }
     // The state table: In the tray, Open, Ended.
     void expectInTray() {
@@ -49,10 +45,8 @@ protected:
     }
 
     test::FakeFileSystem fs;
-    test::FakeLocale locale;
-    test::FakeTray tray;
-    Form1Services services;
-    std::unique_ptr<Form1> form;
+    test::TestWindow form{"/d", &fs};
+    test::FakeTray& tray = form.tray;
 };
 
 TEST_F(Tray, LoadFillsTheRecordAndStartsInTheTray) {
@@ -166,8 +160,8 @@ TEST_F(Tray, WithoutANotificationAreaTheWindowStaysWithinReach) {
 
 TEST_F(Tray, WaitsForANotificationAreaThatAppearsSoon) {
     tray.available = false;
-    services.trayWaitMs = 3000;
-    form = std::make_unique<Form1>(services);
+    form.services.trayWaitMs = 3000;
+    form.create();
     form->Form_Load();
     EXPECT_FALSE(form->isVisible());
     QTest::qWait(150);

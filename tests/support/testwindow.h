@@ -25,14 +25,19 @@ public:
             services.fileSystem = fs;
         }
     }
-    // Builds the window anew with the current services, runs its load handler and opens it.
-    Form1& open() {
+    // Builds the window anew with the current services, as it is before its load handler runs.
+    Form1& create() {
         m_form.reset();
         m_form = std::make_unique<Form1>(services);
-        m_form->Form_Load();
+        return *m_form;
+    }
+    // Builds the window anew, runs its load handler and opens it.
+    Form1& open() {
+        create().Form_Load();
         m_form->AfficheFenetre();
         return *m_form;
     }
+    void close() { m_form.reset(); }
     Form1* operator->() const { return m_form.get(); }
     Form1* get() const { return m_form.get(); }
 

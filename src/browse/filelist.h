@@ -14,7 +14,6 @@ public:
     explicit FileList(platform::FileSystem& fs, QWidget* parent = nullptr);
 
     void setFolder(const std::filesystem::path& folder);
-    const std::filesystem::path& folder() const { return m_folder; }
     // Reads the folder again, keeping the selected name when it is still there.
     void refresh();
     // The selected file's bare name (native bytes); empty when none is selected.

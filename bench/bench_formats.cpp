@@ -4,6 +4,7 @@
 #include "formats/dib.h"
 #include "formats/dwgpreview.h"
 #include "formats/slide.h"
+#include "platform/filesource.h"
 #include "preview/bibcliche.h"
 #include "support/slidewriter.h"
 
@@ -77,7 +78,7 @@ void LibraryList5000(benchmark::State& state) {
         out.write(reinterpret_cast<const char*>(lib.data()), static_cast<std::streamsize>(lib.size()));
     }
     for (auto _ : state) {
-        dsc::FileSource source;
+        dsc::platform::FileSource source;
         source.open(path);
         const auto names = dsc::scanLibraryNames(source);
         benchmark::DoNotOptimize(names.data());
@@ -93,7 +94,7 @@ void DwgLocateAndExtract(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        dsc::FileSource source;
+        dsc::platform::FileSource source;
         source.open(kMaterial);
         benchmark::DoNotOptimize(dsc::readDwgPreview(source));
     }
@@ -105,7 +106,7 @@ void DwgPlainReadsBaseline(benchmark::State& state) {
     if (!haveSample(state, kMaterial)) {
         return;
     }
-    dsc::FileSource probe;
+    dsc::platform::FileSource probe;
     probe.open(kMaterial);
     const dsc::DwgPreview p = dsc::readDwgPreview(probe);
     const auto& e = p.entries[static_cast<std::size_t>(p.chosen)];
@@ -125,7 +126,7 @@ void DibDecode32bpp648x512(benchmark::State& state) {
     if (!haveSample(state, kMaterial)) {
         return;
     }
-    dsc::FileSource source;
+    dsc::platform::FileSource source;
     source.open(kMaterial);
     const dsc::DwgPreview p = dsc::readDwgPreview(source);
     for (auto _ : state) {

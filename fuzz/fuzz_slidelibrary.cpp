@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             __builtin_trap(); // every listed name must be found again
         }
         std::vector<std::uint8_t> member;
-        if (dsc::readSlideMember(source, *found, 1 << 20, member)) {
+        if (dsc::readSlideMember(source, dir, *found, 1 << 20, member)) {
             dsc::SlideLimits limits;
             limits.maxElements = 100000;
             dsc::readSlide(member, limits);

@@ -4,6 +4,7 @@
 #include "formats/dwgpreview.h"
 #include "formats/slidelibrary.h"
 #include "formats/slidereference.h"
+#include "platform/filesource.h"
 
 #include <QImage>
 #include <QJsonArray>
@@ -36,7 +37,7 @@ Kind kindOf(const std::string& input) {
     if (ref.isLibraryMember) {
         return Kind::Slide;
     }
-    dsc::FileSource source;
+    dsc::platform::FileSource source;
     std::uint8_t head[32] = {};
     if (source.open(input)) {
         const auto n = std::min<std::uint64_t>(sizeof head, source.size());
@@ -105,7 +106,7 @@ int printJson(const QJsonObject& o) {
 int info(const std::string& input) {
     const Kind kind = kindOf(input);
     if (kind == Kind::Drawing) {
-        dsc::FileSource source;
+        dsc::platform::FileSource source;
         if (!source.open(input)) {
             return fail(Usage, "cannot read " + input);
         }
@@ -136,7 +137,7 @@ int info(const std::string& input) {
         return printJson(o);
     }
     if (kind == Kind::Library) {
-        dsc::FileSource source;
+        dsc::platform::FileSource source;
         if (!source.open(input)) {
             return fail(Usage, "cannot read " + input);
         }
@@ -158,7 +159,7 @@ int info(const std::string& input) {
         return printJson(o);
     }
     if (kind == Kind::Slide) {
-        const dsc::LoadedSlide s = dsc::loadSlide(input);
+        const dsc::LoadedSlide s = dsc::platform::loadSlideFile(dsc::parseSlideReference(input));
         if (!s.ok()) {
             return fail(Usage, input + ": " + dsc::describe(s.status));
         }
@@ -170,7 +171,7 @@ int info(const std::string& input) {
 }
 
 int vectors(const std::string& input) {
-    const dsc::LoadedSlide s = dsc::loadSlide(input, true);
+    const dsc::LoadedSlide s = dsc::platform::loadSlideFile(dsc::parseSlideReference(input), true);
     if (!s.ok()) {
         return fail(Usage, input + ": " + dsc::describe(s.status));
     }
@@ -211,7 +212,7 @@ int thumbnail(const std::string& input, const std::string& output, int size) {
             image = image.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         }
     } else if (kind == Kind::Slide || kind == Kind::Library) {
-        const dsc::LoadedSlide s = dsc::loadSlide(input, true);
+        const dsc::LoadedSlide s = dsc::platform::loadSlideFile(dsc::parseSlideReference(input), true);
         if (s.status == dsc::SlideLoadStatus::NoSuchSlide) {
             return fail(NoPreview, input + ": " + dsc::describe(s.status));
         }

@@ -12,6 +12,7 @@
 #include "fileops/deletion.h"
 #include "fileops/publisherlink.h"
 #include "formats/slidelibrary.h"
+#include "platform/filesource.h"
 #include "preview/bibcliche.h"
 
 #include <QByteArray>
@@ -100,7 +101,7 @@ void Form1::FichInfo(const std::string& path) {
 void Form1::BibCliche() {
     lstSld1->show();
     lstSld1->clear();
-    FileSource source;
+    platform::FileSource source;
     if (!source.open(FichVi)) {
         return; // the list stays visible and empty
     }

@@ -2,6 +2,7 @@
 
 #include "formats/aci.h"
 #include "formats/dib.h"
+#include "platform/filesource.h"
 
 #include <QPainter>
 #include <QPolygonF>
@@ -9,6 +10,17 @@
 #include <algorithm>
 
 namespace dsc {
+
+QImage wrapRaster(Raster&& raster) {
+    if (raster.empty()) {
+        return {};
+    }
+    auto* owner = new Raster(std::move(raster));
+    return QImage(
+        reinterpret_cast<uchar*>(owner->pixels.data()), owner->width, owner->height,
+        static_cast<qsizetype>(owner->width) * 4, QImage::Format_RGB32, [](void* p) { delete static_cast<Raster*>(p); },
+        owner);
+}
 
 QRectF slideFitRect(const SlideHeader& h, const QRectF& box) {
     double aspect = h.aspect;
@@ -81,7 +93,7 @@ QImage renderSlide(const Slide& slide, QSize box) {
 
 DrawingPreviewImage loadDrawingPreview(const std::filesystem::path& path) {
     DrawingPreviewImage out;
-    FileSource source;
+    platform::FileSource source;
     if (!source.open(path)) {
         out.preview.status = DwgPreviewStatus::Unreadable;
         out.preview.detail = "file cannot be opened";
@@ -91,31 +103,28 @@ DrawingPreviewImage loadDrawingPreview(const std::filesystem::path& path) {
     if (!out.preview.ok()) {
         return out;
     }
+    // The decoded pixels are all that is kept of the preview: the stored bytes go as soon as done.
+    std::vector<std::uint8_t> bytes = std::move(out.preview.image);
+    out.preview.image = {};
     if (out.preview.kind == DwgImageKind::Bmp) {
         DibImage dib;
-        const DibError e = decodeDib(out.preview.image, dib);
+        const DibError e = decodeDib(bytes, dib);
+        bytes = {};
         if (e != DibError::None) {
-            out.preview.status = DwgPreviewStatus::Damaged;
+            out.preview.status = e == DibError::OutOfMemory ? DwgPreviewStatus::NoPreview : DwgPreviewStatus::Damaged;
             out.preview.detail = describe(e);
             return out;
         }
-        QImage image(dib.width, dib.height, QImage::Format_RGB32);
-        for (int y = 0; y < dib.height; ++y) {
-            std::copy_n(dib.pixels.data() + std::size_t(y) * std::size_t(dib.width), dib.width,
-                        reinterpret_cast<std::uint32_t*>(image.scanLine(y)));
-        }
-        out.image = std::move(image);
+        out.image = wrapRaster(std::move(dib));
     } else if (out.preview.kind == DwgImageKind::Png) {
         QImage image;
-        if (!image.loadFromData(out.preview.image.data(), static_cast<int>(out.preview.image.size()), "PNG")) {
+        if (!image.loadFromData(bytes.data(), static_cast<int>(bytes.size()), "PNG")) {
             out.preview.status = DwgPreviewStatus::Damaged;
             out.preview.detail = "preview PNG cannot be decoded";
             return out;
         }
         out.image = std::move(image);
     }
-    out.preview.image.clear();
-    out.preview.image.shrink_to_fit();
     return out;
 }
 

@@ -2,6 +2,7 @@
 // Turning decoded previews into Qt images; shared by the widgets and the command-line tool.
 
 #include "formats/dwgpreview.h"
+#include "formats/raster.h"
 #include "formats/slide.h"
 
 #include <QImage>
@@ -13,6 +14,9 @@
 class QPainter;
 
 namespace dsc {
+
+// An image over the raster's own pixels (no copy); the image owns them from then on.
+QImage wrapRaster(Raster&& raster);
 
 // The largest rectangle of the slide's aspect ratio that fits in `box`, centred.
 QRectF slideFitRect(const SlideHeader& header, const QRectF& box);

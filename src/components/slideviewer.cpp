@@ -1,6 +1,7 @@
 #include "slideviewer.h"
 
 #include "formats/slidereference.h"
+#include "platform/filesource.h"
 #include "previewimages.h"
 
 #include <QPainter>
@@ -14,7 +15,7 @@ SlideViewer::SlideViewer(QWidget* parent) : QWidget(parent) {
 
 void SlideViewer::setReference(const std::string& reference) {
     m_reference = reference;
-    LoadedSlide loaded = loadSlide(reference);
+    LoadedSlide loaded = platform::loadSlideFile(parseSlideReference(reference));
     m_hasSlide = loaded.ok();
     m_slide = m_hasSlide ? std::move(loaded.slide) : Slide{};
     m_picture = QImage();

@@ -1,9 +1,8 @@
 #pragma once
-// Bounded random access to the bytes of a file or a buffer. Readers never see more than this.
+// Bounded random access to the bytes of a file or a buffer. Readers never see more than this;
+// files are opened by the platform layer.
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <span>
 #include <vector>
 
@@ -17,8 +16,8 @@ public:
     // range is not wholly inside the source or cannot be read.
     virtual bool readAt(std::uint64_t offset, std::span<std::uint8_t> out) = 0;
 
-    // Convenience: reads [offset, offset + count) into a new vector; empty optional-like result
-    // (ok == false) on failure.
+    // Reads [offset, offset + count) into `out`, resized to fit. False when the range is not wholly
+    // inside the source or cannot be read, or when the memory for it cannot be had.
     bool readVector(std::uint64_t offset, std::uint64_t count, std::vector<std::uint8_t>& out);
 };
 
@@ -31,24 +30,6 @@ public:
 private:
     std::span<const std::uint8_t> m_data;
 };
-
-// Reads a regular file, opened for reading only. Anything that is not a regular file (a FIFO,
-// a device, a folder) is refused before it is opened, so it can never block.
-class FileSource : public ByteSource {
-public:
-    bool open(const std::filesystem::path& path);
-    bool isOpen() const { return m_stream.is_open(); }
-    std::uint64_t size() const override { return m_size; }
-    bool readAt(std::uint64_t offset, std::span<std::uint8_t> out) override;
-
-private:
-    std::ifstream m_stream;
-    std::uint64_t m_size = 0;
-};
-
-// Reads a whole regular file of at most `limit` bytes. False when it is larger, unreadable or
-// not a regular file.
-bool readWholeFile(const std::filesystem::path& path, std::uint64_t limit, std::vector<std::uint8_t>& out);
 
 // Little-endian helpers over bounded buffers; callers check the bounds first.
 inline std::uint16_t le16(const std::uint8_t* p) {

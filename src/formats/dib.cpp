@@ -26,6 +26,8 @@ std::string describe(DibError error) {
         return "bitmap palette truncated";
     case DibError::TruncatedPixels:
         return "bitmap pixels truncated";
+    case DibError::OutOfMemory:
+        return "not enough memory for the bitmap";
     }
     return "unknown error";
 }
@@ -99,13 +101,13 @@ DibError decodeDib(std::span<const std::uint8_t> b, DibImage& image) {
     }
     const std::uint32_t maxIndex = info.paletteEntries ? info.paletteEntries - 1 : 0;
     const std::uint8_t* rows = pal + 4 * info.paletteEntries;
-    image.width = info.width;
-    image.height = info.height;
-    image.pixels.assign(std::size_t(info.width) * std::size_t(info.height), 0xFF000000u);
+    if (!allocateRaster(image, info.width, info.height, 0xFF000000u)) {
+        return DibError::OutOfMemory;
+    }
     for (int y = 0; y < info.height; ++y) {
         const int stored = info.topDown ? y : info.height - 1 - y;
         const std::uint8_t* row = rows + std::size_t(stored) * info.stride;
-        std::uint32_t* out = image.pixels.data() + std::size_t(y) * std::size_t(info.width);
+        std::uint32_t* out = image.row(y);
         switch (info.bitCount) {
         case 1:
         case 4:

@@ -1,6 +1,8 @@
 #pragma once
 // Decoder for the packed device-independent bitmaps (no file header) stored in drawings.
 
+#include "raster.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -17,7 +19,8 @@ enum class DibError {
     UnsupportedDepth,
     Compressed,
     TruncatedPalette,
-    TruncatedPixels
+    TruncatedPixels,
+    OutOfMemory
 };
 
 std::string describe(DibError error);
@@ -34,17 +37,14 @@ struct DibInfo {
     std::uint64_t requiredSize = 0; // header + palette + rows
 };
 
-struct DibImage {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> pixels; // 0xFFRRGGBB, top row first
-};
+using DibImage = Raster; // opaque pixels, 0xFFRRGGBB
 
 constexpr int kMaxDibDimension = 8192;
 
 // Validates a header (its first 40 bytes are enough) against the size of the whole blob, without
 // touching pixels.
 DibError inspectDib(std::span<const std::uint8_t> header, std::uint64_t blobSize, DibInfo& info);
+// Decodes straight into `image`, its only copy of the pixels.
 DibError decodeDib(std::span<const std::uint8_t> blob, DibImage& image);
 
 } // namespace dsc

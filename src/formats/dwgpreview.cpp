@@ -38,11 +38,13 @@ bool isOlderVersion(const std::uint8_t* v) {
     return std::memcmp(v, "MC0.0", 5) == 0;
 }
 
-DwgPreview fail(DwgPreview p, DwgPreviewStatus status, std::string detail) {
+// Takes `p` by reference so that a detail built from its fields is complete before `p` moves:
+// the order in which a call's arguments are evaluated is unspecified.
+DwgPreview fail(DwgPreview& p, DwgPreviewStatus status, std::string detail) {
     p.status = status;
     p.detail = std::move(detail);
     p.image.clear();
-    return p;
+    return std::move(p);
 }
 
 // Reads enough of an image entry to know its dimensions; false when it is not a usable image.
@@ -130,58 +132,58 @@ DwgPreview readDwgPreview(ByteSource& src) {
     DwgPreview p;
     std::uint8_t head[0x15];
     if (src.size() < 6) {
-        return fail(std::move(p), DwgPreviewStatus::NotADrawing, "file shorter than a version text");
+        return fail(p, DwgPreviewStatus::NotADrawing, "file shorter than a version text");
     }
     if (src.size() < sizeof head) {
         std::uint8_t v[6];
         if (!src.readAt(0, v)) {
-            return fail(std::move(p), DwgPreviewStatus::Unreadable, "cannot read the version text");
+            return fail(p, DwgPreviewStatus::Unreadable, "cannot read the version text");
         }
-        return fail(std::move(p), isOlderVersion(v) ? DwgPreviewStatus::OlderRelease : DwgPreviewStatus::NotADrawing,
+        return fail(p, isOlderVersion(v) ? DwgPreviewStatus::OlderRelease : DwgPreviewStatus::NotADrawing,
                     "file shorter than a drawing header");
     }
     if (!src.readAt(0, head)) {
-        return fail(std::move(p), DwgPreviewStatus::Unreadable, "cannot read the file header");
+        return fail(p, DwgPreviewStatus::Unreadable, "cannot read the file header");
     }
     if (std::memcmp(head, "AC", 2) != 0 && std::memcmp(head, "MC", 2) != 0) {
-        return fail(std::move(p), DwgPreviewStatus::NotADrawing, "no drawing version text");
+        return fail(p, DwgPreviewStatus::NotADrawing, "no drawing version text");
     }
     for (int i = 0; i < 6 && head[i] >= 0x20 && head[i] < 0x7F; ++i) {
         p.version.push_back(static_cast<char>(head[i]));
     }
     if (isOlderVersion(head)) {
-        return fail(std::move(p), DwgPreviewStatus::OlderRelease, "version " + p.version + " predates R13");
+        return fail(p, DwgPreviewStatus::OlderRelease, "version " + p.version + " predates R13");
     }
     p.release = dwgReleaseName(p.version);
     if (p.release.empty()) {
-        return fail(std::move(p), DwgPreviewStatus::NotADrawing, "unknown drawing version " + p.version);
+        return fail(p, DwgPreviewStatus::NotADrawing, "unknown drawing version " + p.version);
     }
     p.seeker = le32(head + 0x0D);
     const std::uint64_t fileSize = src.size();
     const std::uint64_t seeker = p.seeker;
     if (seeker + 21 > fileSize) {
-        return fail(std::move(p), DwgPreviewStatus::Damaged, "preview address past the end of the file");
+        return fail(p, DwgPreviewStatus::Damaged, "preview address past the end of the file");
     }
     std::uint8_t block[21];
     if (!src.readAt(seeker, block)) {
-        return fail(std::move(p), DwgPreviewStatus::Unreadable, "cannot read the preview block");
+        return fail(p, DwgPreviewStatus::Unreadable, "cannot read the preview block");
     }
     if (std::memcmp(block, kStartSentinel, 16) != 0) {
-        return fail(std::move(p), DwgPreviewStatus::Damaged, "preview start sentinel missing");
+        return fail(p, DwgPreviewStatus::Damaged, "preview start sentinel missing");
     }
     p.overallSize = le32(block + 16);
     const std::uint8_t count = block[20];
     const std::uint64_t blockEnd = seeker + 20 + std::uint64_t{p.overallSize}; // where the end sentinel starts
     if (blockEnd > fileSize) {
-        return fail(std::move(p), DwgPreviewStatus::Damaged, "preview block runs past the end of the file");
+        return fail(p, DwgPreviewStatus::Damaged, "preview block runs past the end of the file");
     }
     const std::uint64_t directoryEnd = seeker + 21 + 9ull * count;
     if (directoryEnd > blockEnd) {
-        return fail(std::move(p), DwgPreviewStatus::Damaged, "directory larger than the preview block");
+        return fail(p, DwgPreviewStatus::Damaged, "directory larger than the preview block");
     }
     std::vector<std::uint8_t> dir;
     if (!src.readVector(seeker + 21, 9ull * count, dir)) {
-        return fail(std::move(p), DwgPreviewStatus::Unreadable, "cannot read the preview directory");
+        return fail(p, DwgPreviewStatus::Unreadable, "cannot read the preview directory");
     }
     for (std::uint8_t i = 0; i < count; ++i) {
         const std::uint8_t* e = dir.data() + 9 * i;
@@ -190,7 +192,7 @@ DwgPreview readDwgPreview(ByteSource& src) {
     for (const auto& e : p.entries) {
         const std::uint64_t start = e.start, end = start + e.size;
         if (start < directoryEnd || end > blockEnd) {
-            return fail(std::move(p), DwgPreviewStatus::Damaged, "directory entry outside the preview block");
+            return fail(p, DwgPreviewStatus::Damaged, "directory entry outside the preview block");
         }
     }
     // Choose the valid raster image with the largest area; the first one on ties.
@@ -216,18 +218,18 @@ DwgPreview readDwgPreview(ByteSource& src) {
             hasWmf |= e.code == 3;
         }
         if (hasImageEntry) {
-            return fail(std::move(p), DwgPreviewStatus::Damaged, "preview image invalid");
+            return fail(p, DwgPreviewStatus::Damaged, "preview image invalid");
         }
-        return fail(std::move(p), DwgPreviewStatus::NoPreview,
+        return fail(p, DwgPreviewStatus::NoPreview,
                     p.entries.empty() ? "preview block is empty"
                                       : (hasWmf ? "only a metafile preview is stored" : "only header data is stored"));
     }
     const auto& e = p.entries[static_cast<std::size_t>(p.chosen)];
     if (e.size > kMaxImageBytes) {
-        return fail(std::move(p), DwgPreviewStatus::Damaged, "preview image too large");
+        return fail(p, DwgPreviewStatus::Damaged, "preview image too large");
     }
     if (!src.readVector(e.start, e.size, p.image)) {
-        return fail(std::move(p), DwgPreviewStatus::Unreadable, "cannot read the preview image");
+        return fail(p, DwgPreviewStatus::Unreadable, "cannot read the preview image");
     }
     p.kind = static_cast<DwgImageKind>(e.code);
     p.status = DwgPreviewStatus::Ok;

@@ -2,7 +2,9 @@
 
 #include "bytesource.h"
 
+#include <algorithm>
 #include <bit>
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -29,6 +31,17 @@ struct Reader {
 std::int32_t s8(std::uint8_t b) {
     return static_cast<std::int8_t>(b);
 }
+
+} // namespace
+
+SlidePoint offsetPoint(SlidePoint from, std::int32_t dx, std::int32_t dy) {
+    auto add = [](std::int32_t a, std::int32_t b) {
+        return static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t{a} + b, INT32_MIN, INT32_MAX));
+    };
+    return {add(from.x, dx), add(from.y, dy)};
+}
+
+namespace {
 
 double readDouble(const std::uint8_t* p, bool bigEndian) {
     std::uint8_t bytes[8];
@@ -256,8 +269,8 @@ Slide readSlide(std::span<const std::uint8_t> d, const SlideLimits& limits, std:
         switch (type) {
         case 0xFB: {
             ++slide.counts.offsetVector;
-            const SlidePoint from{last.x + s8(low), last.y + s8(d[pos + 2])};
-            const SlidePoint to{last.x + s8(d[pos + 3]), last.y + s8(d[pos + 4])};
+            const SlidePoint from = offsetPoint(last, s8(low), s8(d[pos + 2]));
+            const SlidePoint to = offsetPoint(last, s8(d[pos + 3]), s8(d[pos + 4]));
             added = out.addLine(from, to);
             last = from;
             break;
@@ -284,7 +297,7 @@ Slide readSlide(std::span<const std::uint8_t> d, const SlideLimits& limits, std:
         }
         case 0xFE: {
             ++slide.counts.commonEndpoint;
-            const SlidePoint to{last.x + s8(low), last.y + s8(d[pos + 2])};
+            const SlidePoint to = offsetPoint(last, s8(low), s8(d[pos + 2]));
             added = out.addLine(last, to);
             last = to;
             break;

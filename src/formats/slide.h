@@ -41,6 +41,10 @@ struct SlidePoint {
     bool operator==(const SlidePoint&) const = default;
 };
 
+// `from` moved by a relative record's deltas. Files can chain any number of relative records, so
+// positions saturate at the 32-bit limits instead of wrapping.
+SlidePoint offsetPoint(SlidePoint from, std::int32_t dx, std::int32_t dy);
+
 // One drawing element: a segment (two points) or a filled polygon (any number of points).
 struct SlideElement {
     enum class Kind : std::uint8_t { Line, Fill };

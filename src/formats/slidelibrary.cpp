@@ -92,13 +92,23 @@ const SlideLibraryEntry* findSlide(const SlideLibraryDirectory& dir, std::string
     return nullptr;
 }
 
-bool readSlideMember(ByteSource& source, const SlideLibraryEntry& entry, std::uint64_t limit,
-                     std::vector<std::uint8_t>& out) {
+std::uint64_t slideMemberEnd(const SlideLibraryDirectory& dir, const SlideLibraryEntry& entry, std::uint64_t fileSize) {
+    std::uint64_t end = fileSize;
+    for (const auto& e : dir.entries) {
+        if (e.offset > entry.offset && e.offset < end) {
+            end = e.offset;
+        }
+    }
+    return end;
+}
+
+bool readSlideMember(ByteSource& source, const SlideLibraryDirectory& dir, const SlideLibraryEntry& entry,
+                     std::uint64_t limit, std::vector<std::uint8_t>& out) {
     if (entry.offset >= source.size()) {
         return false;
     }
-    const std::uint64_t count = std::min<std::uint64_t>(source.size() - entry.offset, limit);
-    return source.readVector(entry.offset, count, out);
+    const std::uint64_t end = slideMemberEnd(dir, entry, source.size());
+    return source.readVector(entry.offset, std::min<std::uint64_t>(end - entry.offset, limit), out);
 }
 
 std::string cp1252ToUtf8(std::string_view bytes) {

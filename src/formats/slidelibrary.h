@@ -38,10 +38,13 @@ SlideLibraryDirectory readSlideLibraryDirectory(ByteSource& source, std::size_t 
 // ASCII case-insensitive; the first matching entry wins.
 const SlideLibraryEntry* findSlide(const SlideLibraryDirectory& dir, std::string_view name);
 
-// The bytes of a member: from its offset to the end of the library (the slide stops at its end
-// record). `limit` bounds how much is read. False when the offset is outside the file.
-bool readSlideMember(ByteSource& source, const SlideLibraryEntry& entry, std::uint64_t limit,
-                     std::vector<std::uint8_t>& out);
+// Where a member ends: the next member's offset (the nearest one after it), or the file's end.
+std::uint64_t slideMemberEnd(const SlideLibraryDirectory& dir, const SlideLibraryEntry& entry, std::uint64_t fileSize);
+
+// The bytes of a member, from its offset to its end, at most `limit` of them. False when the
+// offset is outside the file or the bytes cannot be read.
+bool readSlideMember(ByteSource& source, const SlideLibraryDirectory& dir, const SlideLibraryEntry& entry,
+                     std::uint64_t limit, std::vector<std::uint8_t>& out);
 
 // Windows-1252 bytes to UTF-8, for showing names stored as bytes.
 std::string cp1252ToUtf8(std::string_view bytes);

@@ -9,7 +9,8 @@ namespace dsc {
 SlideReference parseSlideReference(const std::string& reference) {
     SlideReference ref;
     ref.file = reference;
-    if (reference.empty() || reference.back() != ')') {
+    std::error_code ec;
+    if (reference.empty() || reference.back() != ')' || std::filesystem::is_regular_file(ref.file, ec)) {
         return ref;
     }
     std::size_t fallback = reference.rfind('(');
@@ -22,7 +23,6 @@ SlideReference parseSlideReference(const std::string& reference) {
         if (pos == std::string::npos) {
             break;
         }
-        std::error_code ec;
         if (std::filesystem::is_regular_file(std::filesystem::path(reference.substr(0, pos)), ec)) {
             split = pos;
             break;
@@ -57,17 +57,8 @@ std::string describe(SlideLoadStatus status) {
     return "unknown";
 }
 
-LoadedSlide loadSlide(const std::string& reference, bool firstMember) {
+LoadedSlide loadSlide(ByteSource& source, const SlideReference& ref, bool firstMember) {
     LoadedSlide out;
-    const SlideReference ref = parseSlideReference(reference);
-    if (ref.file.empty()) {
-        return out;
-    }
-    FileSource source;
-    if (!source.open(ref.file)) {
-        out.status = SlideLoadStatus::Unreadable;
-        return out;
-    }
     std::uint8_t head[32] = {};
     const bool headRead = source.readAt(0, std::span(head, std::min<std::uint64_t>(32, source.size())));
     if (!headRead) {
@@ -93,18 +84,11 @@ LoadedSlide loadSlide(const std::string& reference, bool firstMember) {
             out.status = SlideLoadStatus::NoSuchSlide;
             return out;
         }
-        if (!readSlideMember(source, *entry, kMaxSlideBytes, bytes)) {
+        if (!readSlideMember(source, dir, *entry, kMaxSlideBytes, bytes)) {
             out.status = SlideLoadStatus::Unreadable;
             return out;
         }
-        // The next member's start, when known, bounds this one (helps old headers only).
-        std::uint64_t next = source.size();
-        for (const auto& e : dir.entries) {
-            if (e.offset > entry->offset && e.offset < next) {
-                next = e.offset;
-            }
-        }
-        endHint = static_cast<std::size_t>(std::min<std::uint64_t>(next - entry->offset, bytes.size()));
+        endHint = bytes.size(); // the member's exact extent: helps old headers guess their byte order
     } else {
         if (source.size() > kMaxSlideBytes) {
             out.status = SlideLoadStatus::TooLarge;

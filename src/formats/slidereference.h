@@ -2,20 +2,25 @@
 // Resolves a slide reference: a slide file's path, or a library's path followed by a member name
 // in parentheses ("…/SYMBOLES.SLB(PORTE)").
 
+#include "bytesource.h"
 #include "slide.h"
+
+#include <filesystem>
 
 #include <string>
 
 namespace dsc {
 
+// A slide file, or one slide of a library.
 struct SlideReference {
-    std::string file;   // native path bytes
-    std::string member; // empty for a stand-alone slide
+    std::filesystem::path file;
+    std::string member; // the directory name as stored (bytes); empty for a stand-alone slide
     bool isLibraryMember = false;
 };
 
-// Splits at the last "(" whose prefix names an existing file; falls back to the last "(" when
-// none does. A reference not ending in ")" is a plain file.
+// The text form "LIBRARY(NAME)", as typed on a command line (native path text). An existing file
+// whose name ends in ")" is that file; otherwise the split is at the last "(" whose prefix names
+// an existing file, or at the last "(" when none does.
 SlideReference parseSlideReference(const std::string& reference);
 
 enum class SlideLoadStatus { Ok, Empty, Unreadable, NotASlide, NotALibrary, NoSuchSlide, TooLarge };
@@ -30,8 +35,8 @@ struct LoadedSlide {
 
 constexpr std::uint64_t kMaxSlideBytes = 64ull << 20;
 
-// Loads the slide named by a reference. For a bare library (no member) `firstMember` picks its
-// first slide; otherwise a bare library is not a slide.
-LoadedSlide loadSlide(const std::string& reference, bool firstMember = false);
+// Loads the slide a reference names from `source`, the opened `ref.file`. For a bare library (no
+// member) `firstMember` picks its first slide; otherwise a bare library is not a slide.
+LoadedSlide loadSlide(ByteSource& source, const SlideReference& ref, bool firstMember = false);
 
 } // namespace dsc

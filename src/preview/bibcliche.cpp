@@ -49,11 +49,13 @@ std::vector<LibrarySlideName> scanLibraryNames(ByteSource& source) {
         }
         pos += count * kRecord;
     }
-    std::size_t keep = 0;
-    if (markerRecord != 0 && markerRecord <= kTableRecords) {
+    // The marker ends the list two records early (the end entry is never listed), wherever it is
+    // met; past the name table's capacity an earlier end entry ends it instead.
+    std::size_t keep = names.size();
+    if (markerRecord != 0 && (markerRecord <= kTableRecords || firstEmpty == 0)) {
         keep = markerRecord >= 2 ? markerRecord - 2 : 0;
-    } else {
-        keep = firstEmpty != 0 ? firstEmpty - 1 : names.size();
+    } else if (firstEmpty != 0) {
+        keep = firstEmpty - 1;
     }
     names.resize(std::min(keep, names.size()));
     return names;

@@ -5,6 +5,7 @@
 #include "formats/slidereference.h"
 #include "support/dwgwriter.h"
 #include "support/samples.h"
+#include "support/slidefiles.h"
 #include "support/slidewriter.h"
 
 #include <QPainter>
@@ -99,7 +100,7 @@ TEST(SlideRendering, CrispAtTwiceTheDensity) {
 TEST(SlideRendering, RealSlidesLookLikeTheirReferences) {
     DSC_REQUIRE_SAMPLES();
     // The logo draws black lettering (colour 0) over white fills (colour 7) and red, blue, others.
-    const LoadedSlide logo = loadSlide((test::samplesDir() / "sld/civil3d_LOGO_TX811.sld").string());
+    const LoadedSlide logo = test::loadSlideText((test::samplesDir() / "sld/civil3d_LOGO_TX811.sld").string());
     ASSERT_TRUE(logo.ok());
     const QImage img = renderSlide(logo.slide, QSize(400, 400));
     EXPECT_NEAR(double(img.width()) / img.height(), logo.slide.header.aspect, 0.02);

@@ -1,6 +1,7 @@
 // The drawing preview locator: directory rules, defects, choice of image, bytes read, real files.
 #include "formats/dib.h"
 #include "formats/dwgpreview.h"
+#include "platform/filesource.h"
 #include "support/dwgwriter.h"
 #include "support/samples.h"
 
@@ -79,7 +80,9 @@ TEST(DwgPreview, EveryReleaseWithABlock) {
 TEST(DwgPreview, OlderReleasesEvenWhenTheirBytesLookLikeAnAddress) {
     for (const char* v : {"AC1009", "AC1006", "AC1001", "AC2.10", "AC1.40", "MC0.0"}) {
         DwgWriter w = drawingWith(2, smallBmp(), v); // a perfectly good block, in the wrong release
-        EXPECT_EQ(read(w.build()).status, DwgPreviewStatus::OlderRelease) << v;
+        const DwgPreview p = read(w.build());
+        EXPECT_EQ(p.status, DwgPreviewStatus::OlderRelease) << v;
+        EXPECT_NE(p.detail.find(std::string("version ") + v + " "), std::string::npos) << p.detail; // names it
     }
     Bytes r11(400000, 0);
     std::memcpy(r11.data(), "AC1009", 6);
@@ -90,9 +93,11 @@ TEST(DwgPreview, OlderReleasesEvenWhenTheirBytesLookLikeAnAddress) {
 TEST(DwgPreview, NoPreviewStored) {
     DwgWriter empty;
     EXPECT_EQ(read(empty.build()).status, DwgPreviewStatus::NoPreview);
+    EXPECT_EQ(read(empty.build()).detail, "preview block is empty");
     DwgWriter headerOnly;
     headerOnly.entries.push_back({1, Bytes(80, 0)});
     EXPECT_EQ(read(headerOnly.build()).status, DwgPreviewStatus::NoPreview);
+    EXPECT_EQ(read(headerOnly.build()).detail, "only header data is stored");
     DwgWriter wmfOnly = drawingWith(3, Bytes(200, 1));
     const DwgPreview p = read(wmfOnly.build());
     EXPECT_EQ(p.status, DwgPreviewStatus::NoPreview);
@@ -160,6 +165,7 @@ TEST(DwgPreview, DefectsNamedAfterThemselves) {
         "dib_compressed.dwg", [](DwgWriter& w) { test::put32(w.entries[1].data, 16, 1); }, DwgPreviewStatus::Damaged);
     add(
         "version_unknown.dwg", [](DwgWriter& w) { w.version = "AC1099"; }, DwgPreviewStatus::NotADrawing);
+    EXPECT_EQ(read(cases.back().writer.build()).detail, "unknown drawing version AC1099");
     add(
         "not_a_drawing.dwg", [](DwgWriter& w) { w.version = "Hello!"; }, DwgPreviewStatus::NotADrawing);
     for (const auto& c : cases) {
@@ -226,7 +232,7 @@ TEST(RealDrawings, MatchTheExpectedTable) {
         }
         const std::string file = m[1], version = m[3], preview = m[6];
         SCOPED_TRACE(file);
-        FileSource src;
+        platform::FileSource src;
         ASSERT_TRUE(src.open(test::samplesDir() / "dwg" / file));
         EXPECT_EQ(src.size(), std::stoull(m[2]));
         const DwgPreview p = readDwgPreview(src);
@@ -261,7 +267,7 @@ TEST(RealDrawings, DecodedPixelsAreUpright) {
     for (const Case c : {Case{"r2004_material_32bpp.dwg", 648, 512}, Case{"r2007_ATMOS-DC22S_two_bmps.dwg", 256, 160},
                          Case{"r2000_ezdxf_807_1_24bpp.dwg", 512, 265}, Case{"r13_example.dwg", 216, 140}}) {
         SCOPED_TRACE(c.file);
-        FileSource src;
+        platform::FileSource src;
         ASSERT_TRUE(src.open(test::samplesDir() / "dwg" / c.file));
         const DwgPreview p = readDwgPreview(src);
         ASSERT_TRUE(p.ok());
@@ -274,7 +280,7 @@ TEST(RealDrawings, DecodedPixelsAreUpright) {
         }
     }
     // The 32-bit material preview: white background, the drawing's frame in the middle.
-    FileSource src;
+    platform::FileSource src;
     ASSERT_TRUE(src.open(test::samplesDir() / "dwg/r2004_material_32bpp.dwg"));
     const DwgPreview p = readDwgPreview(src);
     DibImage img;

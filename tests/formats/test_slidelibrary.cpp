@@ -2,6 +2,7 @@
 #include "formats/slidelibrary.h"
 #include "formats/slidereference.h"
 #include "support/samples.h"
+#include "support/slidefiles.h"
 #include "support/slidewriter.h"
 
 #include <gtest/gtest.h>
@@ -41,8 +42,8 @@ TEST(SlideLibrary, SharedAndUnsortedOffsetsAreFine) {
     test::TempDir dir;
     test::writeFile(dir / "lib.slb", lib);
     const std::string path = (dir / "lib.slb").string();
-    const LoadedSlide sa = loadSlide(path + "(A)");
-    const LoadedSlide sb = loadSlide(path + "(b)");
+    const LoadedSlide sa = test::loadSlideText(path + "(A)");
+    const LoadedSlide sb = test::loadSlideText(path + "(b)");
     ASSERT_TRUE(sa.ok() && sb.ok());
     EXPECT_EQ(sa.slide.points[0].x, 22);
     EXPECT_EQ(sb.slide.points[0].x, 11);
@@ -50,7 +51,25 @@ TEST(SlideLibrary, SharedAndUnsortedOffsetsAreFine) {
     const auto shared = writeLibrary({{"A", a}, {"B", b}}, {first, first});
     test::writeFile(dir / "shared.slb", shared);
     const std::string sharedPath = (dir / "shared.slb").string();
-    EXPECT_EQ(loadSlide(sharedPath + "(A)").slide.points, loadSlide(sharedPath + "(B)").slide.points);
+    EXPECT_EQ(test::loadSlideText(sharedPath + "(A)").slide.points,
+              test::loadSlideText(sharedPath + "(B)").slide.points);
+}
+
+TEST(SlideLibrary, MemberReadStopsAtTheNextMember) {
+    const auto a = test::simpleSlide(11), b = test::simpleSlide(22);
+    const std::uint32_t first = 32 + 36 * 3;
+    const std::uint32_t second = first + static_cast<std::uint32_t>(a.size());
+    const auto lib = writeLibrary({{"A", a}, {"B", b}}, {second, first});
+    MemorySource src(lib);
+    const auto dir = readSlideLibraryDirectory(src);
+    std::vector<std::uint8_t> bytes;
+    // B comes first in the file: it ends where A starts, not at the end of the file.
+    ASSERT_TRUE(readSlideMember(src, dir, dir.entries[1], 1 << 20, bytes));
+    EXPECT_EQ(bytes.size(), a.size());
+    ASSERT_TRUE(readSlideMember(src, dir, dir.entries[0], 1 << 20, bytes));
+    EXPECT_EQ(bytes.size(), lib.size() - second);
+    ASSERT_TRUE(readSlideMember(src, dir, dir.entries[0], 10, bytes)); // and never past the limit
+    EXPECT_EQ(bytes.size(), 10u);
 }
 
 TEST(SlideLibrary, DamagedDirectories) {
@@ -97,7 +116,7 @@ TEST(SlideReference, SplitsAtTheLastParenthesisThatNamesAFile) {
     EXPECT_TRUE(r.isLibraryMember);
     EXPECT_EQ(r.file, path);
     EXPECT_EQ(r.member, "A(1)");
-    EXPECT_TRUE(loadSlide(path + "(A(1))").ok());
+    EXPECT_TRUE(test::loadSlideText(path + "(A(1))").ok());
     // A plain slide in a folder with parentheses is a plain file.
     const SlideReference plain = parseSlideReference((dir / "Projet (2024)" / "x.sld").string());
     EXPECT_FALSE(plain.isLibraryMember);
@@ -112,15 +131,15 @@ TEST(SlideReference, UnresolvableReferencesAreReportedNotThrown) {
     test::writeFile(dir / "lib.slb", writeLibrary({{"A", test::simpleSlide()}}));
     test::writeFile(dir / "plan.dwg", {'A', 'C', '1', '0', '1', '8'});
     const std::string lib = (dir / "lib.slb").string();
-    EXPECT_EQ(loadSlide("").status, SlideLoadStatus::Empty);
-    EXPECT_EQ(loadSlide(lib + "()").status, SlideLoadStatus::NoSuchSlide);
-    EXPECT_EQ(loadSlide(lib + "(Z)").status, SlideLoadStatus::NoSuchSlide);
-    EXPECT_EQ(loadSlide(lib).status, SlideLoadStatus::NotASlide);
-    EXPECT_TRUE(loadSlide(lib, true).ok());
-    EXPECT_EQ(loadSlide((dir / "missing.sld").string()).status, SlideLoadStatus::Unreadable);
-    EXPECT_EQ(loadSlide((dir / "plan.dwg").string()).status, SlideLoadStatus::NotASlide);
-    EXPECT_EQ(loadSlide((dir / "plan.dwg").string() + "(A)").status, SlideLoadStatus::NotALibrary);
-    EXPECT_EQ(loadSlide(dir.path().string()).status, SlideLoadStatus::Unreadable); // a folder
+    EXPECT_EQ(test::loadSlideText("").status, SlideLoadStatus::Empty);
+    EXPECT_EQ(test::loadSlideText(lib + "()").status, SlideLoadStatus::NoSuchSlide);
+    EXPECT_EQ(test::loadSlideText(lib + "(Z)").status, SlideLoadStatus::NoSuchSlide);
+    EXPECT_EQ(test::loadSlideText(lib).status, SlideLoadStatus::NotASlide);
+    EXPECT_TRUE(test::loadSlideText(lib, true).ok());
+    EXPECT_EQ(test::loadSlideText((dir / "missing.sld").string()).status, SlideLoadStatus::Unreadable);
+    EXPECT_EQ(test::loadSlideText((dir / "plan.dwg").string()).status, SlideLoadStatus::NotASlide);
+    EXPECT_EQ(test::loadSlideText((dir / "plan.dwg").string() + "(A)").status, SlideLoadStatus::NotALibrary);
+    EXPECT_EQ(test::loadSlideText(dir.path().string()).status, SlideLoadStatus::Unreadable); // a folder
 }
 
 TEST(SlideLibrary, NamesAsWindows1252) {
@@ -142,7 +161,7 @@ TEST(RealLibraries, MembersAndOffsets) {
     };
     for (const auto& e : expected) {
         SCOPED_TRACE(e.file);
-        FileSource src;
+        platform::FileSource src;
         ASSERT_TRUE(src.open(test::samplesDir() / "sld" / e.file));
         const auto dir = readSlideLibraryDirectory(src);
         ASSERT_TRUE(dir.ok());
@@ -155,12 +174,12 @@ TEST(RealLibraries, MembersAndOffsets) {
     // A member is byte for byte the slide it came from.
     const auto mixed = test::samplesDir() / "sld/synthetic/mixed_lib.slb";
     if (std::filesystem::exists(mixed)) {
-        FileSource src;
+        platform::FileSource src;
         ASSERT_TRUE(src.open(mixed));
         const auto dir = readSlideLibraryDirectory(src);
         for (const auto& m : dir.entries) {
             SCOPED_TRACE(m.name);
-            const LoadedSlide s = loadSlide(mixed.string() + "(" + m.name + ")");
+            const LoadedSlide s = test::loadSlideText(mixed.string() + "(" + m.name + ")");
             EXPECT_TRUE(s.ok());
             EXPECT_TRUE(s.slide.ok());
             EXPECT_FALSE(s.slide.elements.empty());

@@ -11,6 +11,7 @@
 #include "support/fakefilesystem.h"
 #include "support/faketray.h"
 #include "support/samples.h"
+#include "support/slidefiles.h"
 #include "support/slidewriter.h"
 #include "support/testwindow.h"
 
@@ -89,7 +90,7 @@ TEST_F(Hostile, TruncatedAtEveryEighth) {
                 EXPECT_TRUE(!shown || eighth > 0);
             }
             // The readers on their own, with nothing left unchecked.
-            const LoadedSlide s = loadSlide((dir / file).string(), true);
+            const LoadedSlide s = test::loadSlideText((dir / file).string(), true);
             if (s.ok()) {
                 EXPECT_LE(s.slide.bytesUsed, cut.size());
             }
@@ -147,7 +148,7 @@ TEST_F(Hostile, FiftyMegabytesOfVectors) {
     test::writeFile(dir / "vectors.sld", bytes);
     bytes.clear();
     bytes.shrink_to_fit();
-    const LoadedSlide s = loadSlide((dir / "vectors.sld").string());
+    const LoadedSlide s = test::loadSlideText((dir / "vectors.sld").string());
     ASSERT_TRUE(s.ok());
     EXPECT_EQ(s.slide.error, SlideError::TooManyRecords); // stopped at the display list's limit
     EXPECT_EQ(s.slide.elements.size(), SlideLimits{}.maxElements);

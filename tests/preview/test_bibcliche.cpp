@@ -1,4 +1,5 @@
 // The list of names read from a library's records.
+#include "platform/filesource.h"
 #include "preview/bibcliche.h"
 #include "support/samples.h"
 #include "support/slidewriter.h"
@@ -60,6 +61,12 @@ TEST(BibCliche, LargestListWithinTheTableAndBeyondIt) {
     ASSERT_EQ(big.size(), 5000u);
     EXPECT_EQ(big.front(), "S1");
     EXPECT_EQ(big.back(), "S5000");
+    // Beyond it with the end entry filled in: the marker still ends the list two records early.
+    auto noEnd = libraryOf(300);
+    noEnd[32 + 36 * 300] = 'Z';
+    const auto filled = shortNames(noEnd);
+    ASSERT_EQ(filled.size(), 300u);
+    EXPECT_EQ(filled.back(), "S300");
 }
 
 TEST(BibCliche, PositionFieldsHaveNoEffect) {
@@ -105,7 +112,7 @@ TEST(BibCliche, TruncatedAndForeignFilesStillEnd) {
 
 TEST(BibCliche, RealLibraries) {
     DSC_REQUIRE_SAMPLES();
-    FileSource src;
+    platform::FileSource src;
     ASSERT_TRUE(src.open(test::samplesDir() / "sld/mnas_LINES.slb"));
     std::vector<std::string> names;
     for (const auto& n : scanLibraryNames(src)) {

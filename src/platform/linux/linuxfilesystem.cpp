@@ -1,5 +1,6 @@
 // File system services on Linux: POSIX directory reads, statx, and the mount table.
 #include "platform/filesystem.h"
+#include "platform/linux/mountnames.h"
 
 #include <QFile>
 
@@ -9,6 +10,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <limits>
 #include <map>
 #include <memory>
 #include <set>
@@ -21,23 +23,22 @@ namespace {
 // 100-ns intervals between 1601-01-01 and 1970-01-01.
 constexpr std::int64_t kEpochDelta = 116444736000000000LL;
 
+// File systems such as tmpfs store any 64-bit second count: stamps outside what 100-ns intervals
+// since 1601 can hold are clamped to the first or the last of them.
 std::int64_t toFileTime(const struct statx_timestamp& t) {
-    return kEpochDelta + static_cast<std::int64_t>(t.tv_sec) * 10'000'000 + t.tv_nsec / 100;
-}
-
-// Decodes the \040-style escapes of the mount table.
-std::string unescapeMountField(const std::string& s) {
-    std::string out;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '\\' && i + 3 < s.size() && std::isdigit(s[i + 1]) && std::isdigit(s[i + 2]) &&
-            std::isdigit(s[i + 3])) {
-            out.push_back(static_cast<char>((s[i + 1] - '0') * 64 + (s[i + 2] - '0') * 8 + (s[i + 3] - '0')));
-            i += 3;
-        } else {
-            out.push_back(s[i]);
-        }
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t kMaxSeconds = (kMax - kEpochDelta) / 10'000'000;
+    constexpr std::int64_t kMinSeconds = -(kEpochDelta / 10'000'000);
+    const std::int64_t seconds = t.tv_sec;
+    if (seconds < kMinSeconds) {
+        return 0;
     }
-    return out;
+    if (seconds > kMaxSeconds) {
+        return kMax;
+    }
+    const std::int64_t whole = kEpochDelta + seconds * 10'000'000;
+    const std::int64_t fraction = t.tv_nsec / 100;
+    return fraction > kMax - whole ? kMax : whole + fraction;
 }
 
 bool browsableMountPoint(const std::string& mp) {
@@ -63,12 +64,13 @@ bool pseudoFileSystem(const std::string& type) {
 // Labels of block devices, from the udev links under /dev/disk/by-label.
 std::map<std::string, std::string> deviceLabels() {
     std::map<std::string, std::string> labels;
+    // Incremented by hand: the range-for form throws when a step fails.
     std::error_code ec;
-    for (const auto& e : std::filesystem::directory_iterator("/dev/disk/by-label", ec)) {
+    for (std::filesystem::directory_iterator it("/dev/disk/by-label", ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code ec2;
-        const auto target = std::filesystem::canonical(e.path(), ec2);
+        const auto target = std::filesystem::canonical(it->path(), ec2);
         if (!ec2) {
-            labels[target.string()] = unescapeMountField(e.path().filename().string());
+            labels[target.string()] = unescapeUdevName(it->path().filename().string());
         }
     }
     return labels;

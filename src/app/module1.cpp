@@ -13,8 +13,4 @@ void setTip(platform::NotifyIconData& data, const char* tip) {
     data.szTip[n] = '\0';
 }
 
-float trayMessageNumber(float xTwips, float twipsPerPixel) {
-    return xTwips / twipsPerPixel;
-}
-
 } // namespace dsc

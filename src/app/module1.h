@@ -11,8 +11,4 @@ extern platform::NotifyIconData IconeNotif;
 // The tip: "Dessiscope", a NUL, then spaces to fill the 64 bytes.
 void setTip(platform::NotifyIconData& data, const char* tip);
 
-// The icon's mouse message number from a mouse-move X coordinate in twips, for toolkits that
-// deliver the notification that way: X divided by the screen's twips per pixel, in single precision.
-float trayMessageNumber(float xTwips, float twipsPerPixel);
-
 } // namespace dsc

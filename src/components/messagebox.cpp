@@ -56,4 +56,8 @@ QList<Shown> takeShown() {
     return std::exchange(g_shown, {});
 }
 
+int takeAnswers() {
+    return static_cast<int>(std::exchange(g_nextAnswers, {}).size());
+}
+
 } // namespace dsc::MessageBox

@@ -27,5 +27,7 @@ void setNextAnswer(Answer answer);
 void refuseUnansweredBoxes();
 // Every box answered that way since the last call, oldest first.
 QList<Shown> takeShown();
+// Answers set but not used, which are dropped.
+int takeAnswers();
 
 } // namespace dsc::MessageBox

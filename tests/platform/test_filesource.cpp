@@ -20,8 +20,8 @@ TEST(FileSource, RegularFilesOnly) {
     ASSERT_EQ(::mkfifo((dir / "fifo.dwg").c_str(), 0600), 0);
     std::filesystem::create_directory(dir / "folder.dwg");
     platform::FileSource src;
-    for (const auto& refused : {dir / "fifo.dwg", dir / "folder.dwg", dir / "missing.dwg",
-                                std::filesystem::path("/dev/null")}) {
+    for (const auto& refused :
+         {dir / "fifo.dwg", dir / "folder.dwg", dir / "missing.dwg", std::filesystem::path("/dev/null")}) {
         EXPECT_FALSE(src.open(refused)) << refused;
         EXPECT_FALSE(src.isOpen());
     }

@@ -21,7 +21,10 @@ TEST(MountNames, OctalEscapesOnlyWithOctalDigits) {
     EXPECT_EQ(platform::unescapeMountField("/mnt/\\089"), "/mnt/\\089");
     EXPECT_EQ(platform::unescapeMountField("/mnt/\\0\xB9\xB9"), "/mnt/\\0\xB9\xB9");
     EXPECT_EQ(platform::unescapeMountField("/mnt/\\04"), "/mnt/\\04"); // cut short
-    EXPECT_EQ(platform::unescapeMountField("Fa\xC3\xA7" "ade"), "Fa\xC3\xA7" "ade");
+    EXPECT_EQ(platform::unescapeMountField("Fa\xC3\xA7"
+                                           "ade"),
+              "Fa\xC3\xA7"
+              "ade");
 }
 
 TEST(MountNames, UdevLabelsWithHexEscapes) {

@@ -33,7 +33,11 @@ public:
         }
         return false;
     }
-    bool isAvailable() override { return available; }
+    bool isAvailable() override {
+        ++availabilityQueries;
+        return available;
+    }
+    int availabilityQueries = 0;
     void setCallback(std::function<void(int)> callback) override { m_callback = std::move(callback); }
     void notify(int mouseMessage) {
         if (m_callback) {

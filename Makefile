@@ -1,32 +1,46 @@
 # Entry points: `make run` and `make test` install what is missing, build and go.
+#   PRESET=release|debug|ci|clang|sanitize picks the build (and its folder: build/ or build-PRESET/).
 PRESET ?= release
-BUILD_DIR := build
+BUILD_DIR := $(if $(filter release,$(PRESET)),build,build-$(PRESET))
 FUZZ_SECONDS ?= 60
 JOBS ?= $(shell nproc)
+# WERROR=ON turns warnings into errors in any preset (the ci preset always does).
+CMAKE_ARGS := $(if $(WERROR),-DDESSISCOPE_WARNINGS_AS_ERRORS=$(WERROR))
 
-.PHONY: all deps configure build run test test-sanitize bench fuzz package format format-check clean
+.PHONY: all deps deps-run configure configure-run build run test test-clang test-sanitize bench fuzz package \
+	format format-check clean
 
 all: build
 
 deps:
-	@bash scripts/install-deps.sh
+	@bash scripts/install-deps.sh test
 
+deps-run:
+	@bash scripts/install-deps.sh run
+
+# The program alone, with only what running it needs.
+configure-run: deps-run
+	@cmake --preset $(PRESET) $(CMAKE_ARGS) -DDESSISCOPE_BUILD_TESTS=OFF -DDESSISCOPE_BUILD_BENCH=OFF >/dev/null
+
+run: configure-run
+	@cmake --build --preset $(PRESET) -j $(JOBS) --target dessiscope
+	@$(BUILD_DIR)/bin/dessiscope
+
+# Everything: the program, the tool, the tests, benchmarks and fuzz replays.
 configure: deps
-	@cmake --preset $(PRESET) >/dev/null
+	@cmake --preset $(PRESET) $(CMAKE_ARGS) -DDESSISCOPE_BUILD_TESTS=ON -DDESSISCOPE_BUILD_BENCH=ON >/dev/null
 
 build: configure
 	@cmake --build --preset $(PRESET) -j $(JOBS)
 
-run: build
-	@$(BUILD_DIR)/bin/dessiscope
-
 test: build
 	@ctest --preset $(PRESET) -j $(JOBS)
 
-test-sanitize: deps
-	@cmake --preset sanitize >/dev/null
-	@cmake --build --preset sanitize -j $(JOBS)
-	@ctest --preset sanitize -j $(JOBS)
+test-clang:
+	@$(MAKE) --no-print-directory test PRESET=clang
+
+test-sanitize:
+	@$(MAKE) --no-print-directory test PRESET=sanitize
 
 package: build
 	@cd $(BUILD_DIR) && cpack -G DEB
@@ -49,4 +63,4 @@ format-check:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 clean:
-	@rm -rf build build-debug build-sanitize build-fuzz
+	@rm -rf build build-*

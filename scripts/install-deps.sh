@@ -1,38 +1,61 @@
 #!/usr/bin/env bash
-# Installs the Debian/Ubuntu packages needed to build, run and test Dessiscope.
-# Does nothing when everything is already present.
+# Installs the Debian/Ubuntu packages Dessiscope needs; does nothing when they are all there.
+#   install-deps.sh run    what building and running the program needs
+#   install-deps.sh test   that, plus what the tests, benchmarks and fuzzers need (the default)
 set -euo pipefail
+what=${1:-test}
 
-PACKAGES=(
+RUN_PACKAGES=(
     cmake make g++ pkg-config ninja-build
-    qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libglib2.0-dev
+    qt6-base-dev qt6-base-dev-tools qt6-translations-l10n qt6-qpa-plugins libglib2.0-dev
+    fonts-liberation fontconfig
+)
+TEST_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-dev clang-format
-    xvfb xauth x11-utils xdotool trayer imagemagick libx11-dev
-    fonts-liberation fontconfig locales
-    netpbm shared-mime-info desktop-file-utils appstream libglib2.0-bin dpkg-dev file lintian openbox
+    xvfb xauth x11-utils xdotool trayer imagemagick libx11-dev openbox
+    locales netpbm shared-mime-info desktop-file-utils appstream libglib2.0-bin dpkg-dev file lintian
 )
+case $what in
+run) wanted=("${RUN_PACKAGES[@]}") ;;
+test) wanted=("${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}") ;;
+*) echo "usage: install-deps.sh [run|test]" >&2; exit 2 ;;
+esac
 
 missing=()
-for p in "${PACKAGES[@]}"; do
+for p in "${wanted[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
         missing+=("$p")
     fi
 done
+need_locale=0
+if [ "$what" = test ] && ! locale -a 2>/dev/null | grep -qi '^fr_FR\.utf8$'; then
+    need_locale=1
+fi
+[ ${#missing[@]} -eq 0 ] && [ $need_locale = 0 ] && exit 0
 
-SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+# As root, or through sudo; otherwise say once what to do.
+if [ "$(id -u)" -eq 0 ]; then
+    as_root=(env DEBIAN_FRONTEND=noninteractive)
+elif command -v sudo >/dev/null 2>&1; then
+    as_root=(sudo env DEBIAN_FRONTEND=noninteractive)
+else
+    todo=""
+    [ ${#missing[@]} -gt 0 ] && todo="apt-get install ${missing[*]}"
+    [ $need_locale = 1 ] && todo="${todo:+$todo, then }enable fr_FR.UTF-8 in /etc/locale.gen and run locale-gen"
+    echo "install-deps: some packages are missing and neither root nor sudo is at hand; as root, run: $todo" >&2
+    exit 1
+fi
 
 if [ ${#missing[@]} -gt 0 ]; then
     echo "install-deps: installing ${missing[*]}"
-    $SUDO apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    "${as_root[@]}" apt-get update -qq
+    "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
-
-# Locales the tests format dates under.
-if ! locale -a 2>/dev/null | grep -qi '^fr_FR\.utf8$'; then
+# The tests format dates under a French locale.
+if [ $need_locale = 1 ]; then
     echo "install-deps: generating fr_FR.UTF-8"
-    $SUDO sed -i 's/^# *fr_FR.UTF-8 UTF-8/fr_FR.UTF-8 UTF-8/' /etc/locale.gen
-    grep -q '^fr_FR.UTF-8 UTF-8' /etc/locale.gen || echo 'fr_FR.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
-    $SUDO locale-gen >/dev/null
+    "${as_root[@]}" sed -i 's/^# *fr_FR.UTF-8 UTF-8/fr_FR.UTF-8 UTF-8/' /etc/locale.gen
+    grep -q '^fr_FR.UTF-8 UTF-8' /etc/locale.gen || echo 'fr_FR.UTF-8 UTF-8' | "${as_root[@]}" tee -a /etc/locale.gen >/dev/null
+    "${as_root[@]}" locale-gen >/dev/null
 fi

@@ -14,7 +14,7 @@
 namespace dsc {
 
 namespace {
-// StretchBltMode values: 3 and 4 smooth (HALFTONE), the others copy pixels.
+// StretchBltMode values: 4 (HALFTONE) smooths; the others (1 to 3) drop or merge pixels, so copy them.
 bool smoothMode(int mode) {
     return mode == 4;
 }

@@ -4,6 +4,7 @@
 #include "formats/dib.h"
 #include "formats/dwgpreview.h"
 #include "formats/slide.h"
+#include "formats/slideraster.h"
 #include "platform/filesource.h"
 #include "preview/bibcliche.h"
 #include "support/slidewriter.h"
@@ -59,7 +60,7 @@ void SlideReadDecodeRender(benchmark::State& state) {
     for (auto _ : state) {
         const auto bytes = readAll(path);
         const dsc::Slide slide = dsc::readSlide(bytes);
-        benchmark::DoNotOptimize(dsc::renderSlide(slide, QSize(217, 169)));
+        benchmark::DoNotOptimize(dsc::renderSlide(slide, 217, 169));
     }
 }
 BENCHMARK(SlideReadDecodeRender)->Unit(benchmark::kMillisecond);

@@ -1,4 +1,5 @@
 // Writes the seed corpora from the test writers: fuzz/corpus/<harness>/<case>.
+#include "formats/png.h"
 #include "support/dwgwriter.h"
 #include "support/slidewriter.h"
 
@@ -62,5 +63,19 @@ int main(int argc, char** argv) {
     two.entries = {
         {1, Bytes(80, 0)}, {2, writeDib(4, 4, 32, [](int, int) -> std::uint32_t { return 7; })}, {3, Bytes(30, 1)}};
     save(root / "dwgpreview", "three_entries.dwg", two.build());
+    // PNG previews: an opaque one, one with transparency, and one stored in a drawing.
+    auto png = [](int w, int h, std::uint32_t alpha) {
+        dsc::Raster r;
+        dsc::allocateRaster(r, w, h, 0);
+        for (std::size_t i = 0; i < r.pixels.size(); ++i) {
+            r.pixels[i] = (alpha << 24) | static_cast<std::uint32_t>(i * 0x010203u & 0xFFFFFF);
+        }
+        std::vector<std::uint8_t> out;
+        dsc::encodePng(r, out);
+        return Bytes(out.begin(), out.end());
+    };
+    save(root / "png", "rgb_5x3.png", png(5, 3, 0xFF));
+    save(root / "png", "rgba_4x4.png", png(4, 4, 0x80));
+    save(root / "dwgpreview", "png_preview.dwg", drawingWith(6, png(6, 4, 0xFF), "AC1032").build());
     return 0;
 }

@@ -1,21 +1,27 @@
 // dessiscope-thumbnail: writes the preview of a drawing, a slide or a slide library as a PNG,
 // or prints what the file holds. Used by file managers as a thumbnailer.
-#include "components/previewimages.h"
+#include "formats/drawingpicture.h"
 #include "formats/dwgpreview.h"
+#include "formats/png.h"
+#include "formats/scale.h"
 #include "formats/slidelibrary.h"
+#include "formats/slideraster.h"
 #include "formats/slidereference.h"
+#include "json.h"
 #include "platform/filesource.h"
 
-#include <QImage>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
+#include <vector>
 
 namespace {
+
+using dsc::json::Array;
+using dsc::json::Object;
 
 enum Exit { Success = 0, NoPreview = 1, Usage = 2 };
 
@@ -67,39 +73,38 @@ Kind kindOf(const std::string& input) {
     return ext == ".slb" ? Kind::Library : Kind::Unknown;
 }
 
-QJsonObject slideJson(const dsc::Slide& s) {
-    QJsonObject o;
+Object slideJson(const dsc::Slide& s) {
+    Object o;
     o["level"] = s.header.level;
     o["byte_order"] = s.header.bigEndian ? "big-endian" : "little-endian";
-    o["type_byte"] = s.header.typeByte;
-    o["hx"] = s.header.hx;
-    o["hy"] = s.header.hy;
+    o["type_byte"] = int{s.header.typeByte};
+    o["hx"] = int{s.header.hx};
+    o["hy"] = int{s.header.hy};
     o["aspect"] = s.header.aspect;
-    QJsonObject counts;
-    counts["vector"] = qint64(s.counts.vector);
-    counts["offset_vector"] = qint64(s.counts.offsetVector);
-    counts["common_endpoint"] = qint64(s.counts.commonEndpoint);
-    counts["fill"] = qint64(s.counts.fill);
-    counts["colour"] = qint64(s.counts.colour);
-    counts["end"] = qint64(s.counts.end);
-    o["records"] = counts;
-    QJsonArray colours;
+    o["records"] = Object{{"vector", std::uint64_t{s.counts.vector}},
+                          {"offset_vector", std::uint64_t{s.counts.offsetVector}},
+                          {"common_endpoint", std::uint64_t{s.counts.commonEndpoint}},
+                          {"fill", std::uint64_t{s.counts.fill}},
+                          {"colour", std::uint64_t{s.counts.colour}},
+                          {"end", std::uint64_t{s.counts.end}}};
+    Array colours;
     for (int i = 0; i < 256; ++i) {
         if (s.coloursUsed.test(static_cast<std::size_t>(i))) {
-            colours.append(i);
+            colours.push_back(i);
         }
     }
-    o["colours"] = colours;
+    o["colours"] = std::move(colours);
     o["truncated"] = s.truncated;
     if (!s.ok()) {
-        o["error"] = QString::fromStdString(dsc::describe(s.error));
-        o["error_offset"] = qint64(s.errorOffset);
+        o["error"] = dsc::describe(s.error);
+        o["error_offset"] = std::uint64_t{s.errorOffset};
     }
     return o;
 }
 
-int printJson(const QJsonObject& o) {
-    std::fputs(QJsonDocument(o).toJson(QJsonDocument::Indented).constData(), stdout);
+int printJson(const Object& o) {
+    const std::string text = dsc::json::write(o);
+    std::fwrite(text.data(), 1, text.size(), stdout);
     return Success;
 }
 
@@ -111,28 +116,26 @@ int info(const std::string& input) {
             return fail(Usage, "cannot read " + input);
         }
         const dsc::DwgPreview p = dsc::readDwgPreview(source);
-        QJsonObject o;
+        Object o;
         o["kind"] = "drawing";
-        o["version"] = QString::fromStdString(p.version);
-        o["release"] = QString::fromStdString(p.release);
-        o["status"] = QString::fromStdString(dsc::describe(p.status));
-        o["detail"] = QString::fromStdString(p.detail);
+        o["version"] = p.version;
+        o["release"] = p.release;
+        o["status"] = dsc::describe(p.status);
+        o["detail"] = p.detail;
         if (!p.release.empty()) {
-            o["image_address"] = qint64(p.seeker);
+            o["image_address"] = p.seeker;
         }
-        QJsonArray entries;
+        Array entries;
         for (const auto& e : p.entries) {
-            entries.append(QJsonObject{{"code", e.code},
-                                       {"kind", QString::fromStdString(dsc::kindName(dsc::DwgImageKind(e.code)))},
-                                       {"start", qint64(e.start)},
-                                       {"size", qint64(e.size)}});
+            entries.push_back(Object{{"code", int{e.code}},
+                                     {"kind", dsc::kindName(dsc::DwgImageKind(e.code))},
+                                     {"start", e.start},
+                                     {"size", e.size}});
         }
-        o["entries"] = entries;
+        o["entries"] = std::move(entries);
         if (p.ok()) {
-            o["image"] = QJsonObject{{"kind", QString::fromStdString(dsc::kindName(p.kind))},
-                                     {"width", p.width},
-                                     {"height", p.height},
-                                     {"entry", p.chosen}};
+            o["image"] =
+                Object{{"kind", dsc::kindName(p.kind)}, {"width", p.width}, {"height", p.height}, {"entry", p.chosen}};
         }
         return printJson(o);
     }
@@ -145,16 +148,15 @@ int info(const std::string& input) {
         if (dir.error == dsc::SlideLibraryError::NotALibrary || dir.error == dsc::SlideLibraryError::TooShort) {
             return fail(Usage, input + ": " + dsc::describe(dir.error));
         }
-        QJsonObject o;
+        Object o;
         o["kind"] = "library";
-        QJsonArray members;
+        Array members;
         for (const auto& e : dir.entries) {
-            members.append(
-                QJsonObject{{"name", QString::fromStdString(dsc::cp1252ToUtf8(e.name))}, {"offset", qint64(e.offset)}});
+            members.push_back(Object{{"name", dsc::cp1252ToUtf8(e.name)}, {"offset", e.offset}});
         }
-        o["members"] = members;
+        o["members"] = std::move(members);
         if (!dir.ok()) {
-            o["error"] = QString::fromStdString(dsc::describe(dir.error));
+            o["error"] = dsc::describe(dir.error);
         }
         return printJson(o);
     }
@@ -163,7 +165,7 @@ int info(const std::string& input) {
         if (!s.ok()) {
             return fail(Usage, input + ": " + dsc::describe(s.status));
         }
-        QJsonObject o = slideJson(s.slide);
+        Object o = slideJson(s.slide);
         o["kind"] = "slide";
         return printJson(o);
     }
@@ -197,19 +199,23 @@ int vectors(const std::string& input) {
 }
 
 int thumbnail(const std::string& input, const std::string& output, int size) {
-    QImage image;
+    dsc::Raster image;
     const Kind kind = kindOf(input);
     if (kind == Kind::Drawing) {
-        const dsc::DrawingPreviewImage d = dsc::loadDrawingPreview(input);
+        dsc::platform::FileSource source;
+        if (!source.open(input)) {
+            return fail(Usage, input + ": file cannot be opened");
+        }
+        dsc::DrawingPicture d = dsc::readDrawingPicture(source);
         if (d.preview.status == dsc::DwgPreviewStatus::Unreadable) {
             return fail(Usage, input + ": " + d.preview.detail);
         }
         if (!d.ok()) {
             return fail(NoPreview, input + ": " + d.preview.detail);
         }
-        image = d.image;
-        if (image.width() > size || image.height() > size) { // scaled down, never magnified
-            image = image.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        image = std::move(d.image);
+        if (image.width > size || image.height > size) { // scaled down, never magnified
+            image = dsc::shrink(image, dsc::fitWithin({image.width, image.height}, size));
         }
     } else if (kind == Kind::Slide || kind == Kind::Library) {
         const dsc::LoadedSlide s = dsc::platform::loadSlideFile(dsc::parseSlideReference(input), true);
@@ -219,11 +225,18 @@ int thumbnail(const std::string& input, const std::string& output, int size) {
         if (!s.ok()) {
             return fail(Usage, input + ": " + dsc::describe(s.status));
         }
-        image = dsc::renderSlide(s.slide, QSize(size, size));
+        image = dsc::renderSlide(s.slide, size, size);
     } else {
         return fail(Usage, input + ": not a drawing, a slide or a slide library");
     }
-    if (!image.save(QString::fromLocal8Bit(output.c_str()), "PNG")) {
+    std::vector<std::uint8_t> png;
+    if (const std::string why = dsc::encodePng(image, png); !why.empty()) {
+        return fail(Usage, "cannot write " + output + ": " + why);
+    }
+    std::ofstream out(std::filesystem::path(output), std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+    out.close();
+    if (!out) {
         return fail(Usage, "cannot write " + output);
     }
     return Success;
@@ -232,7 +245,7 @@ int thumbnail(const std::string& input, const std::string& output, int size) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    // Images only: no application object, no display, nothing written but the output.
+    // No toolkit, no display: the readers, the PNG codec and nothing written but the output.
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 2 && args[0] == "--info") {
         return info(args[1]);

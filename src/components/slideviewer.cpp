@@ -1,5 +1,6 @@
 #include "slideviewer.h"
 
+#include "formats/slideraster.h"
 #include "formats/slidereference.h"
 #include "platform/filesource.h"
 #include "previewimages.h"
@@ -27,13 +28,12 @@ void SlideViewer::paintEvent(QPaintEvent*) {
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = (QSizeF(size()) * ratio).toSize();
     if (m_picture.size() != pixels || m_picture.devicePixelRatio() != ratio) {
-        m_picture = QImage(pixels, QImage::Format_RGB32);
-        m_picture.setDevicePixelRatio(ratio);
-        m_picture.fill(Qt::black);
-        if (m_hasSlide) {
-            QPainter painter(&m_picture);
-            paintSlide(painter, m_slide, QRectF(rect()));
+        Raster raster;
+        if (allocateRaster(raster, pixels.width(), pixels.height(), 0xFF000000u) && m_hasSlide) {
+            drawSlide(raster, m_slide, {0, 0, double(pixels.width()), double(pixels.height())});
         }
+        m_picture = wrapRaster(std::move(raster));
+        m_picture.setDevicePixelRatio(ratio);
     }
     QPainter p(this);
     p.drawImage(0, 0, m_picture);

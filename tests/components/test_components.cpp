@@ -2,6 +2,7 @@
 #include "components/dwgvignette.h"
 #include "components/previewimages.h"
 #include "components/slideviewer.h"
+#include "formats/slideraster.h"
 #include "formats/slidereference.h"
 #include "support/dwgwriter.h"
 #include "support/samples.h"
@@ -67,13 +68,13 @@ TEST(SlideRendering, KeepsTheHeaderAspectNotTheGrid) {
     h.hx = 573;
     h.hy = 413; // grid ratio 1.387
     h.aspect = 1.523;
-    const QRectF r = slideFitRect(h, QRectF(0, 0, 217, 169));
-    EXPECT_NEAR(r.width() / r.height(), 1.523, 1e-9);
-    EXPECT_NEAR(r.width(), 217.0, 1e-9);
-    EXPECT_NEAR(r.center().y(), 84.5, 1e-9);
+    const FitRect r = slideFitRect(h, {0, 0, 217, 169});
+    EXPECT_NEAR(r.width / r.height, 1.523, 1e-9);
+    EXPECT_NEAR(r.width, 217.0, 1e-9);
+    EXPECT_NEAR(r.y + r.height / 2, 84.5, 1e-9);
     h.aspect = 0; // unusable: the grid's ratio
-    const QRectF g = slideFitRect(h, QRectF(0, 0, 100, 100));
-    EXPECT_NEAR(g.width() / g.height(), 573.0 / 413.0, 1e-9);
+    const FitRect g = slideFitRect(h, {0, 0, 100, 100});
+    EXPECT_NEAR(g.width / g.height, 573.0 / 413.0, 1e-9);
 }
 
 TEST(SlideRendering, CrispAtTwiceTheDensity) {
@@ -82,13 +83,11 @@ TEST(SlideRendering, CrispAtTwiceTheDensity) {
     o.hy = 99;
     o.aspect = 1.0;
     const Slide s = readSlide(test::SlideWriter(o).colour(7).vector(0, 50, 99, 50).end().bytes());
-    QImage img(200, 200, QImage::Format_RGB32);
-    img.setDevicePixelRatio(2.0);
-    img.fill(Qt::black);
-    {
-        QPainter p(&img);
-        paintSlide(p, s, QRectF(0, 0, 100, 100));
-    }
+    // What the viewer draws for a 100 x 100 widget on a screen of twice the density.
+    Raster raster;
+    ASSERT_TRUE(allocateRaster(raster, 200, 200, 0xFF000000u));
+    drawSlide(raster, s, {0, 0, 200, 200});
+    const QImage img = wrapRaster(std::move(raster));
     // One device pixel thick, not a blurred pair of rows.
     int whiteRows = 0;
     for (int y = 0; y < 200; ++y) {
@@ -102,7 +101,7 @@ TEST(SlideRendering, RealSlidesLookLikeTheirReferences) {
     // The logo draws black lettering (colour 0) over white fills (colour 7) and red, blue, others.
     const LoadedSlide logo = test::loadSlideText((test::samplesDir() / "sld/civil3d_LOGO_TX811.sld").string());
     ASSERT_TRUE(logo.ok());
-    const QImage img = renderSlide(logo.slide, QSize(400, 400));
+    const QImage img = renderSlideImage(logo.slide, QSize(400, 400));
     EXPECT_NEAR(double(img.width()) / img.height(), logo.slide.header.aspect, 0.02);
     EXPECT_GT(countColour(img, qRgb(255, 255, 255)), 1000);
     EXPECT_GT(countColour(img, qRgb(255, 0, 0)), 500);

@@ -155,3 +155,20 @@ TEST_F(ThumbnailTool, EveryRealSample) {
 }
 
 } // namespace
+
+TEST(ThumbnailToolLinks, NoToolkit) {
+    // File managers start the tool once per file: it must not wait for a toolkit to load.
+    const ToolRun r = [] {
+        ToolRun run;
+        FILE* p = ::popen(("ldd " + quote(std::string(DESSISCOPE_BIN_DIR) + "/dessiscope-thumbnail")).c_str(), "r");
+        char buffer[4096];
+        while (std::size_t n = std::fread(buffer, 1, sizeof buffer, p)) {
+            run.out.append(buffer, n);
+        }
+        run.status = ::pclose(p);
+        return run;
+    }();
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_EQ(r.out.find("libQt6"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("libspng"), std::string::npos) << r.out;
+}

@@ -1,7 +1,10 @@
-// The slide rasterizer of the readers' layer against Qt's own aliased painting of the same slides.
-#include "components/previewimages.h"
+// The readers' layer's own drawing and scaling against what Qt did before them: slides against Qt's
+// aliased painting, thumbnails against Qt's smooth scaling.
+#include "formats/drawingpicture.h"
+#include "formats/scale.h"
 #include "formats/slidelibrary.h"
 #include "formats/slideraster.h"
+#include "support/qtslidepainter.h"
 #include "support/samples.h"
 #include "support/slidefiles.h"
 #include "support/slidewriter.h"
@@ -20,7 +23,7 @@ struct Diff {
 };
 
 Diff compare(const Slide& slide, int w, int h) {
-    const QImage qt = dsc::renderSlide(slide, QSize(w, h));
+    const QImage qt = test::qtRenderSlide(slide, QSize(w, h));
     const Raster ours = dsc::renderSlide(slide, w, h);
     Diff d;
     EXPECT_EQ(qt.width(), ours.width);
@@ -92,7 +95,7 @@ TEST(SlideRaster, FillsAlone) {
     o.aspect = 1.0;
     const Slide s = readSlide(test::SlideWriter(o).colour(3).fill({{10, 10}, {90, 20}, {40, 95}}).end().bytes());
     const Raster ours = dsc::renderSlide(s, 100, 100);
-    const QImage qt = dsc::renderSlide(s, QSize(100, 100));
+    const QImage qt = test::qtRenderSlide(s, QSize(100, 100));
     ASSERT_EQ(ours.width, qt.width());
     int differing = 0;
     for (int y = 0; y < ours.height; ++y) {
@@ -101,4 +104,45 @@ TEST(SlideRaster, FillsAlone) {
         }
     }
     EXPECT_LE(differing, 3); // at most the corners, where the outline's sides meet
+}
+
+TEST(Thumbnails, ScaledLikeQtsSmoothScaling) {
+    DSC_REQUIRE_SAMPLES();
+    int maxDifference = 0, compared = 0;
+    for (const auto& e : std::filesystem::directory_iterator(test::samplesDir() / "dwg")) {
+        platform::FileSource src;
+        ASSERT_TRUE(src.open(e.path()));
+        DrawingPicture picture = readDrawingPicture(src);
+        if (!picture.ok()) {
+            continue;
+        }
+        SCOPED_TRACE(e.path().filename().string());
+        QImage qt(reinterpret_cast<const uchar*>(picture.image.pixels.data()), picture.image.width,
+                  picture.image.height, picture.image.width * 4, QImage::Format_RGB32);
+        for (int box : {64, 128, 256}) {
+            const PixelSize size = fitWithin({picture.image.width, picture.image.height}, box);
+            if (size.width >= picture.image.width) {
+                continue;
+            }
+            const QImage reference = qt.scaled(box, box, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                                         .convertToFormat(QImage::Format_ARGB32);
+            const Raster ours = shrink(picture.image, size);
+            ASSERT_EQ(ours.width, reference.width());
+            ASSERT_EQ(ours.height, reference.height());
+            for (int y = 0; y < ours.height; ++y) {
+                for (int x = 0; x < ours.width; ++x) {
+                    const QRgb a = reference.pixel(x, y), b = ours.row(y)[x];
+                    for (int shift : {0, 8, 16, 24}) {
+                        maxDifference =
+                            std::max(maxDifference, std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)));
+                    }
+                }
+            }
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 20);
+    // Both average the area under each pixel; they round differently (in the last bit at most).
+    EXPECT_LE(maxDifference, 1);
+    RecordProperty("max_channel_difference", maxDifference);
 }

@@ -1,0 +1,20 @@
+#pragma once
+// The picture stored in a drawing, decoded: BMP by our own decoder, PNG through libspng.
+
+#include "bytesource.h"
+#include "dwgpreview.h"
+#include "raster.h"
+
+namespace dsc {
+
+struct DrawingPicture {
+    DwgPreview preview; // status, reason and directory facts; the stored bytes are not kept
+    Raster image;       // empty unless the preview decoded
+    bool ok() const { return !image.empty(); }
+};
+
+// Reads only what the preview needs. A preview too large for the memory at hand is refused as
+// "no preview", a damaged one as damaged, each with its reason.
+DrawingPicture readDrawingPicture(ByteSource& source);
+
+} // namespace dsc

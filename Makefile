@@ -49,6 +49,7 @@ bench: build
 	@$(BUILD_DIR)/bin/dessiscope_bench --benchmark_counters_tabular=true
 	@$(BUILD_DIR)/bin/dessiscope_bench_window --benchmark_counters_tabular=true
 	@bash bench/startup.sh $(BUILD_DIR) 10
+	@python3 bench/peers.py $(BUILD_DIR) 21
 
 fuzz: deps
 	@cmake --preset fuzz >/dev/null

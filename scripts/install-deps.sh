@@ -7,14 +7,14 @@ what=${1:-test}
 
 RUN_PACKAGES=(
     cmake make g++ pkg-config ninja-build
-    qt6-base-dev qt6-base-dev-tools qt6-translations-l10n qt6-qpa-plugins libglib2.0-dev
+    qt6-base-dev qt6-base-dev-tools qt6-translations-l10n qt6-qpa-plugins libglib2.0-dev libspng-dev
     fonts-liberation fontconfig
 )
 TEST_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-dev clang-format
     xvfb xauth x11-utils xdotool trayer imagemagick libx11-dev openbox
-    locales netpbm shared-mime-info desktop-file-utils appstream libglib2.0-bin dpkg-dev file lintian
+    locales netpbm shared-mime-info desktop-file-utils appstream libglib2.0-bin dpkg-dev file lintian time
 )
 case $what in
 run) wanted=("${RUN_PACKAGES[@]}") ;;

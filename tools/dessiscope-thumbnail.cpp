@@ -3,7 +3,6 @@
 #include "formats/drawingpicture.h"
 #include "formats/dwgpreview.h"
 #include "formats/png.h"
-#include "formats/scale.h"
 #include "formats/slidelibrary.h"
 #include "formats/slideraster.h"
 #include "formats/slidereference.h"
@@ -206,7 +205,7 @@ int thumbnail(const std::string& input, const std::string& output, int size) {
         if (!source.open(input)) {
             return fail(Usage, input + ": file cannot be opened");
         }
-        dsc::DrawingPicture d = dsc::readDrawingPicture(source);
+        dsc::DrawingPicture d = dsc::readDrawingPicture(source, size); // scaled down, never magnified
         if (d.preview.status == dsc::DwgPreviewStatus::Unreadable) {
             return fail(Usage, input + ": " + d.preview.detail);
         }
@@ -214,9 +213,6 @@ int thumbnail(const std::string& input, const std::string& output, int size) {
             return fail(NoPreview, input + ": " + d.preview.detail);
         }
         image = std::move(d.image);
-        if (image.width > size || image.height > size) { // scaled down, never magnified
-            image = dsc::shrink(image, dsc::fitWithin({image.width, image.height}, size));
-        }
     } else if (kind == Kind::Slide || kind == Kind::Library) {
         const dsc::LoadedSlide s = dsc::platform::loadSlideFile(dsc::parseSlideReference(input), true);
         if (s.status == dsc::SlideLoadStatus::NoSuchSlide) {

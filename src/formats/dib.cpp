@@ -3,6 +3,7 @@
 #include "bytesource.h"
 
 #include <algorithm>
+#include <new>
 
 namespace dsc {
 
@@ -87,7 +88,7 @@ DibError inspectDib(std::span<const std::uint8_t> b, std::uint64_t blobSize, Dib
     return DibError::None;
 }
 
-DibError decodeDib(std::span<const std::uint8_t> b, DibImage& image) {
+DibError decodeDib(std::span<const std::uint8_t> b, RowSink& sink) {
     DibInfo info;
     if (const auto e = inspectDib(b, b.size(), info); e != DibError::None) {
         return e;
@@ -101,17 +102,26 @@ DibError decodeDib(std::span<const std::uint8_t> b, DibImage& image) {
     }
     const std::uint32_t maxIndex = info.paletteEntries ? info.paletteEntries - 1 : 0;
     const std::uint8_t* rows = pal + 4 * info.paletteEntries;
-    if (!allocateRaster(image, info.width, info.height, 0xFF000000u)) {
+    std::vector<std::uint32_t> out;
+    try {
+        out.resize(static_cast<std::size_t>(info.width));
+    } catch (const std::bad_alloc&) {
+        return DibError::OutOfMemory;
+    }
+    if (!sink.begin(info.width, info.height, true)) {
         return DibError::OutOfMemory;
     }
     for (int y = 0; y < info.height; ++y) {
         const int stored = info.topDown ? y : info.height - 1 - y;
         const std::uint8_t* row = rows + std::size_t(stored) * info.stride;
-        std::uint32_t* out = image.row(y);
         switch (info.bitCount) {
+        case 8:
+            for (int x = 0; x < info.width; ++x) {
+                out[x] = palette[std::min<std::uint32_t>(row[x], maxIndex)];
+            }
+            break;
         case 1:
-        case 4:
-        case 8: {
+        case 4: {
             const int bpp = info.bitCount;
             const int perByte = 8 / bpp;
             const std::uint8_t mask = static_cast<std::uint8_t>((1u << bpp) - 1);
@@ -135,8 +145,16 @@ DibError decodeDib(std::span<const std::uint8_t> b, DibImage& image) {
         default:
             break;
         }
+        sink.row(out.data());
     }
     return DibError::None;
+}
+
+DibError decodeDib(std::span<const std::uint8_t> blob, DibImage& image) {
+    RasterSink sink;
+    const DibError e = decodeDib(blob, sink);
+    image = e == DibError::None ? sink.take() : Raster{};
+    return e;
 }
 
 } // namespace dsc

@@ -46,5 +46,7 @@ constexpr int kMaxDibDimension = 8192;
 DibError inspectDib(std::span<const std::uint8_t> header, std::uint64_t blobSize, DibInfo& info);
 // Decodes straight into `image`, its only copy of the pixels.
 DibError decodeDib(std::span<const std::uint8_t> blob, DibImage& image);
+// Hands the rows to `sink`, top row first, one row held at a time.
+DibError decodeDib(std::span<const std::uint8_t> blob, RowSink& sink);
 
 } // namespace dsc

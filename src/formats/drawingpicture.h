@@ -14,7 +14,8 @@ struct DrawingPicture {
 };
 
 // Reads only what the preview needs. A preview too large for the memory at hand is refused as
-// "no preview", a damaged one as damaged, each with its reason.
-DrawingPicture readDrawingPicture(ByteSource& source);
+// "no preview", a damaged one as damaged, each with its reason. With a `box`, the picture comes
+// shrunk to fit box × box (never enlarged), and the full-size one is never held.
+DrawingPicture readDrawingPicture(ByteSource& source, int box = 0);
 
 } // namespace dsc

@@ -19,10 +19,16 @@ std::string failure(int error) {
     return std::string("PNG: ") + spng_strerror(error);
 }
 
+void toArgb(const std::uint8_t* rgba, std::uint32_t* out, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i, rgba += 4) {
+        out[i] =
+            (std::uint32_t{rgba[3]} << 24) | (std::uint32_t{rgba[0]} << 16) | (std::uint32_t{rgba[1]} << 8) | rgba[2];
+    }
+}
+
 } // namespace
 
-std::string decodePng(std::span<const std::uint8_t> png, Raster& image, const PngLimits& limits) {
-    image = Raster{};
+std::string decodePng(std::span<const std::uint8_t> png, RowSink& sink, const PngLimits& limits) {
     Context ctx(spng_ctx_new(0));
     if (!ctx) {
         return "PNG: not enough memory";
@@ -42,22 +48,61 @@ std::string decodePng(std::span<const std::uint8_t> png, Raster& image, const Pn
         return failure(e);
     }
     const int width = static_cast<int>(ihdr.width), height = static_cast<int>(ihdr.height);
-    if (bytes != std::size_t(width) * std::size_t(height) * 4) {
+    const std::size_t rowBytes = std::size_t(width) * 4;
+    if (bytes != rowBytes * std::size_t(height)) {
         return "PNG: unexpected decoded size";
     }
-    if (!allocateRaster(image, width, height, 0)) {
+    spng_trns trns{};
+    const bool hasAlpha = ihdr.color_type == SPNG_COLOR_TYPE_GRAYSCALE_ALPHA ||
+                          ihdr.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA || spng_get_trns(ctx.get(), &trns) == 0;
+    // Interlaced images come in seven passes: those are decoded whole, the others a row at a time.
+    const bool interlaced = ihdr.interlace_method != 0;
+    std::vector<std::uint8_t> rgba;
+    std::vector<std::uint32_t> row;
+    try {
+        rgba.resize(interlaced ? bytes : rowBytes);
+        row.resize(static_cast<std::size_t>(width));
+    } catch (const std::bad_alloc&) {
         return "PNG: not enough memory for the image";
     }
-    // RGBA bytes land in the raster's words, then each word is turned into 0xAARRGGBB in place.
-    if (const int e = spng_decode_image(ctx.get(), image.pixels.data(), bytes, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS)) {
-        image = Raster{};
+    if (interlaced) {
+        if (const int e = spng_decode_image(ctx.get(), rgba.data(), bytes, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS)) {
+            return failure(e);
+        }
+        if (!sink.begin(width, height, !hasAlpha)) {
+            return "PNG: not enough memory for the image";
+        }
+        for (int y = 0; y < height; ++y) {
+            toArgb(rgba.data() + std::size_t(y) * rowBytes, row.data(), row.size());
+            sink.row(row.data());
+        }
+        return {};
+    }
+    if (const int e =
+            spng_decode_image(ctx.get(), nullptr, 0, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE)) {
         return failure(e);
     }
-    for (auto& p : image.pixels) {
-        const auto* b = reinterpret_cast<const std::uint8_t*>(&p);
-        p = (std::uint32_t{b[3]} << 24) | (std::uint32_t{b[0]} << 16) | (std::uint32_t{b[1]} << 8) | b[2];
+    bool begun = false;
+    for (int y = 0; y < height; ++y) {
+        const int e = spng_decode_row(ctx.get(), rgba.data(), rowBytes);
+        if (e != 0 && !(e == SPNG_EOI && y == height - 1)) {
+            return failure(e);
+        }
+        // The sink is only told once the first row decoded: a broken file costs it nothing.
+        if (!begun && !(begun = sink.begin(width, height, !hasAlpha))) {
+            return "PNG: not enough memory for the image";
+        }
+        toArgb(rgba.data(), row.data(), row.size());
+        sink.row(row.data());
     }
     return {};
+}
+
+std::string decodePng(std::span<const std::uint8_t> png, Raster& image, const PngLimits& limits) {
+    RasterSink sink;
+    std::string why = decodePng(png, sink, limits);
+    image = why.empty() ? sink.take() : Raster{};
+    return why;
 }
 
 std::string encodePng(const Raster& image, std::vector<std::uint8_t>& png) {
@@ -91,6 +136,12 @@ std::string encodePng(const Raster& image, std::vector<std::uint8_t>& png) {
     }
     spng_set_option(ctx.get(), SPNG_ENCODE_TO_BUFFER, 1);
     spng_set_option(ctx.get(), SPNG_IMG_COMPRESSION_LEVEL, 1); // thumbnails: fast over small
+    // CAD pictures are flat colours: no row filter compresses them best, and costs nothing.
+    spng_set_option(ctx.get(), SPNG_FILTER_CHOICE, SPNG_DISABLE_FILTERING);
+    // A 4 KB window: a thumbnail's rows are short, and the compressor's memory is most of the
+    // pages a thumbnail process touches.
+    spng_set_option(ctx.get(), SPNG_IMG_WINDOW_BITS, 12);
+    spng_set_option(ctx.get(), SPNG_IMG_MEM_LEVEL, 6);
     spng_ihdr ihdr{};
     ihdr.width = static_cast<std::uint32_t>(image.width);
     ihdr.height = static_cast<std::uint32_t>(image.height);

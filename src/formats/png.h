@@ -19,6 +19,8 @@ struct PngLimits {
 // Decodes a PNG into 0xAARRGGBB pixels (transparency applied, no gamma correction). Empty string on
 // success, otherwise why not, in English.
 std::string decodePng(std::span<const std::uint8_t> png, Raster& image, const PngLimits& limits = {});
+// The same, handing the rows to `sink` top row first; only an interlaced image is held whole.
+std::string decodePng(std::span<const std::uint8_t> png, RowSink& sink, const PngLimits& limits = {});
 
 // Encodes the raster as an 8-bit PNG: RGB when every pixel is opaque, RGBA otherwise, with a fast
 // compression level suited to thumbnails. Empty string on success, otherwise why not.

@@ -1,5 +1,6 @@
 #include "raster.h"
 
+#include <algorithm>
 #include <new>
 
 namespace dsc {
@@ -18,6 +19,17 @@ bool allocateRaster(Raster& raster, int width, int height, std::uint32_t fill) {
     raster.width = width;
     raster.height = height;
     return true;
+}
+
+bool RasterSink::begin(int width, int height, bool) {
+    m_next = 0;
+    return allocateRaster(m_raster, width, height, 0xFF000000u);
+}
+
+void RasterSink::row(const std::uint32_t* pixels) {
+    if (m_next < m_raster.height) {
+        std::copy_n(pixels, m_raster.width, m_raster.row(m_next++));
+    }
 }
 
 } // namespace dsc

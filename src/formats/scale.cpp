@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <vector>
+#include <new>
 
 namespace dsc {
 
@@ -20,75 +20,134 @@ PixelSize fitWithin(PixelSize image, int box) {
 
 namespace {
 
-// For each destination pixel along one axis: the source pixels it covers and how much of each,
-// in 1/65536ths of the destination pixel.
-struct Span {
-    int first = 0;
-    std::vector<std::uint32_t> weights;
-};
-
-std::vector<Span> spans(int from, int to) {
-    std::vector<Span> out(static_cast<std::size_t>(to));
-    // Destination pixel d covers source [d * from / to, (d + 1) * from / to), in units of 1/to.
+// Destination pixel d covers source [d * from / to, (d + 1) * from / to). Each source pixel's
+// overlap with it is weighed in 1/65536ths of d; what rounding leaves over goes to d's last one.
+std::vector<Shrinker::Share> shares(int from, int to) {
+    std::vector<Shrinker::Share> out(static_cast<std::size_t>(from));
+    std::vector<bool> seen(static_cast<std::size_t>(from));
     for (int d = 0; d < to; ++d) {
         const std::int64_t start = std::int64_t{d} * from, end = std::int64_t{d + 1} * from;
-        Span& s = out[static_cast<std::size_t>(d)];
-        s.first = static_cast<int>(start / to);
         std::uint32_t given = 0;
-        for (std::int64_t src = s.first; src * to < end; ++src) {
+        std::int64_t src = start / to;
+        for (; src * to < end; ++src) {
             const std::int64_t lo = std::max(start, src * to), hi = std::min(end, (src + 1) * to);
-            const auto w = static_cast<std::uint32_t>((hi - lo) * 65536 / from);
-            s.weights.push_back(w);
+            auto w = static_cast<std::uint32_t>((hi - lo) * 65536 / from);
             given += w;
+            if ((src + 1) * to >= end) {
+                w += 65536 - given;
+            }
+            auto& share = out[static_cast<std::size_t>(src)];
+            if (!seen[static_cast<std::size_t>(src)]) {
+                share = {d, w, 0};
+                seen[static_cast<std::size_t>(src)] = true;
+            } else {
+                share.next = w;
+            }
         }
-        s.weights.back() += 65536 - given; // rounding left over goes to the last one
     }
     return out;
 }
 
 } // namespace
 
-Raster shrink(const Raster& image, PixelSize size) {
-    Raster out;
-    const int w = std::min(size.width, image.width), h = std::min(size.height, image.height);
-    if (image.empty() || w <= 0 || h <= 0 || !allocateRaster(out, w, h, 0)) {
-        return out;
+bool Shrinker::begin(int width, int height, bool opaque) {
+    m_out = Raster{};
+    m_opaque = opaque;
+    m_sourceWidth = width;
+    m_sourceHeight = height;
+    m_sourceRow = m_outRow = 0;
+    const int w = std::min(m_size.width, width), h = std::min(m_size.height, height);
+    if (width <= 0 || height <= 0 || w <= 0 || h <= 0 || !allocateRaster(m_out, w, h, 0)) {
+        return false;
     }
-    if (w == image.width && h == image.height) {
-        out.pixels = image.pixels;
-        return out;
+    const std::size_t channels = opaque ? 3 : 4;
+    try {
+        m_across = shares(width, w);
+        m_down = shares(height, h);
+        m_row.assign(std::size_t(w + 1) * channels, 0);
+        m_sums[0].assign(std::size_t(w + 1) * channels, 0);
+        m_sums[1].assign(std::size_t(w + 1) * channels, 0);
+    } catch (const std::bad_alloc&) {
+        m_out = Raster{};
+        return false;
     }
-    const auto columns = spans(image.width, w);
-    const auto rows = spans(image.height, h);
-    // Opacity and opacity-weighted colours, 16.16 fixed point, for the row being made.
-    std::vector<std::uint64_t> sum(std::size_t(w) * 4);
-    for (int y = 0; y < h; ++y) {
-        std::fill(sum.begin(), sum.end(), 0);
-        const Span& rs = rows[static_cast<std::size_t>(y)];
-        for (std::size_t k = 0; k < rs.weights.size(); ++k) {
-            const std::uint32_t* src = image.row(rs.first + static_cast<int>(k));
-            const std::uint64_t wy = rs.weights[k];
-            for (int x = 0; x < w; ++x) {
-                const Span& cs = columns[static_cast<std::size_t>(x)];
-                std::uint64_t a = 0, r = 0, g = 0, b = 0;
-                for (std::size_t j = 0; j < cs.weights.size(); ++j) {
-                    const std::uint32_t p = src[cs.first + static_cast<int>(j)];
-                    const std::uint64_t alpha = p >> 24, weight = cs.weights[j];
-                    a += alpha * weight;
-                    r += ((p >> 16) & 0xFF) * alpha * weight;
-                    g += ((p >> 8) & 0xFF) * alpha * weight;
-                    b += (p & 0xFF) * alpha * weight;
-                }
-                std::uint64_t* s = sum.data() + std::size_t(x) * 4;
-                s[0] += (a * wy) >> 16;
-                s[1] += (r * wy) >> 16;
-                s[2] += (g * wy) >> 16;
-                s[3] += (b * wy) >> 16;
+    return true;
+}
+
+void Shrinker::row(const std::uint32_t* pixels) {
+    if (m_out.empty() || m_sourceRow >= m_sourceHeight) {
+        return;
+    }
+    const Share& down = m_down[static_cast<std::size_t>(m_sourceRow++)];
+    while (m_outRow < down.first) {
+        emit();
+    }
+    std::fill(m_row.begin(), m_row.end(), 0);
+    if (m_opaque) {
+        // Plain channel averages; two channels share one multiplication.
+        for (int sx = 0; sx < m_sourceWidth; ++sx) {
+            const Share& a = m_across[static_cast<std::size_t>(sx)];
+            const std::uint32_t p = pixels[sx];
+            const std::uint64_t rb = (std::uint64_t{(p >> 16) & 0xFF} << 32) | (p & 0xFF), g = (p >> 8) & 0xFF;
+            std::uint64_t* t = m_row.data() + std::size_t(a.first) * 3;
+            t[0] += rb * a.weight;
+            t[1] += g * a.weight;
+            t[3] += rb * a.next;
+            t[4] += g * a.next;
+        }
+    } else {
+        // Colours weighted by their opacity, so clear pixels do not darken the others.
+        for (int sx = 0; sx < m_sourceWidth; ++sx) {
+            const Share& a = m_across[static_cast<std::size_t>(sx)];
+            const std::uint32_t p = pixels[sx];
+            const std::uint64_t alpha = p >> 24;
+            const std::uint64_t v[4] = {alpha, ((p >> 16) & 0xFF) * alpha, ((p >> 8) & 0xFF) * alpha,
+                                        (p & 0xFF) * alpha};
+            std::uint64_t* t = m_row.data() + std::size_t(a.first) * 4;
+            for (int c = 0; c < 4; ++c) {
+                t[c] += v[c] * a.weight;
+                t[4 + c] += v[c] * a.next;
             }
         }
-        std::uint32_t* dst = out.row(y);
-        for (int x = 0; x < w; ++x) {
-            const std::uint64_t* s = sum.data() + std::size_t(x) * 4;
+    }
+    std::uint64_t* now = m_sums[0].data();
+    std::uint64_t* next = m_sums[1].data();
+    if (m_opaque) {
+        // Unpack the red and blue pair before weighing down, where it would overflow.
+        for (std::size_t i = 0; i < m_row.size(); i += 3) {
+            const std::uint64_t r = m_row[i] >> 32, b = m_row[i] & 0xFFFFFFFFu, g = m_row[i + 1];
+            now[i] += r * down.weight;
+            now[i + 1] += g * down.weight;
+            now[i + 2] += b * down.weight;
+            next[i] += r * down.next;
+            next[i + 1] += g * down.next;
+            next[i + 2] += b * down.next;
+        }
+    } else {
+        for (std::size_t i = 0; i < m_row.size(); ++i) {
+            now[i] += (m_row[i] * down.weight) >> 16;
+            next[i] += (m_row[i] * down.next) >> 16;
+        }
+    }
+    if (m_sourceRow == m_sourceHeight) {
+        while (m_outRow < m_out.height) {
+            emit();
+        }
+    }
+}
+
+void Shrinker::emit() {
+    std::uint32_t* dst = m_out.row(m_outRow++);
+    const std::uint64_t* s = m_sums[0].data();
+    if (m_opaque) {
+        auto channel = [](std::uint64_t v) {
+            return static_cast<std::uint32_t>(std::min<std::uint64_t>(255, (v + (1ull << 31)) >> 32));
+        };
+        for (int x = 0; x < m_out.width; ++x, s += 3) {
+            dst[x] = 0xFF000000u | (channel(s[0]) << 16) | (channel(s[1]) << 8) | channel(s[2]);
+        }
+    } else {
+        for (int x = 0; x < m_out.width; ++x, s += 4) {
             const std::uint64_t a = std::min<std::uint64_t>(255, (s[0] + 32768) >> 16);
             if (a == 0) {
                 dst[x] = 0;
@@ -101,7 +160,31 @@ Raster shrink(const Raster& image, PixelSize size) {
                 (static_cast<std::uint32_t>(a) << 24) | (channel(s[1]) << 16) | (channel(s[2]) << 8) | channel(s[3]);
         }
     }
-    return out;
+    std::swap(m_sums[0], m_sums[1]);
+    std::fill(m_sums[1].begin(), m_sums[1].end(), 0);
+}
+
+Raster Shrinker::take() {
+    if (m_sourceRow != m_sourceHeight) {
+        return {};
+    }
+    return std::move(m_out);
+}
+
+Raster shrink(const Raster& image, PixelSize size) {
+    if (image.empty()) {
+        return {};
+    }
+    const bool opaque =
+        std::all_of(image.pixels.begin(), image.pixels.end(), [](std::uint32_t p) { return p >> 24 == 0xFF; });
+    Shrinker shrinker(size);
+    if (!shrinker.begin(image.width, image.height, opaque)) {
+        return {};
+    }
+    for (int y = 0; y < image.height; ++y) {
+        shrinker.row(image.row(y));
+    }
+    return shrinker.take();
 }
 
 } // namespace dsc

@@ -4,9 +4,9 @@
 #include "formats/dib.h"
 #include "formats/dwgpreview.h"
 #include "formats/slide.h"
+#include "formats/slidelibrary.h"
 #include "formats/slideraster.h"
 #include "platform/filesource.h"
-#include "preview/bibcliche.h"
 #include "support/slidewriter.h"
 
 #include <QImage>

@@ -1,5 +1,5 @@
 // The list of names read from library records, on arbitrary bytes.
-#include "preview/bibcliche.h"
+#include "formats/slidelibrary.h"
 
 #include <cstddef>
 #include <cstdint>

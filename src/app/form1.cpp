@@ -11,15 +11,11 @@
 #include "components/slideviewer.h"
 #include "fileops/deletion.h"
 #include "fileops/publisherlink.h"
-#include "formats/slidelibrary.h"
-#include "platform/filesource.h"
 #include "preview/bibcliche.h"
 
 #include <QByteArray>
 #include <QLabel>
 #include <QListWidget>
-
-#include <cctype>
 
 namespace dsc {
 
@@ -41,14 +37,16 @@ void Form1::dirDisc1_Change(const std::filesystem::path& folder) {
 void Form1::filFich1_Click() {
     lblMessage->setText(QStringLiteral(" "));
     Chemin = withTrailingSeparator(dirDisc1->path());
-    Fichier = filFich1->selectedName().native();
-    FichVi = Chemin + filFich1->selectedName().native();
+    Fichier = filFich1->selectedName();
+    FichVi = Chemin / Fichier;
     FichInfo(FichVi);
     const auto size = m_services.fileSystem->fileSize(FichVi);
     lblTaille->setText(size ? QString::fromStdString(sizeText(*size)) : QString());
 
+    const auto& native = FichVi.native();
+    const auto lastChar = native.empty() ? 0 : native.back();
     const char last =
-        FichVi.empty() ? '\0' : static_cast<char>(std::toupper(static_cast<unsigned char>(FichVi.back())));
+        lastChar >= 'a' && lastChar <= 'z' ? static_cast<char>(lastChar - 'a' + 'A') : static_cast<char>(lastChar);
     if (last == 'B') {
         BibCliche();
         DwgVignette1->hide();
@@ -56,14 +54,14 @@ void Form1::filFich1_Click() {
         const QListWidgetItem* selected = lstSld1->currentItem();
         const std::string name =
             (selected && selected->isSelected()) ? selected->data(Qt::UserRole).toByteArray().toStdString() : "";
-        Cliche1->setReference(FichVi + "(" + name + ")");
+        Cliche1->setReference({FichVi, name, true});
         lblMessage->setText(QStringLiteral("Cliché AutoCAD dans une bibliothèque"));
     }
     if (last == 'D') {
         lstSld1->hide();
         DwgVignette1->hide();
         Cliche1->show();
-        Cliche1->setReference(FichVi);
+        Cliche1->setReference({FichVi, {}, false});
         lblMessage->setText(QStringLiteral("Cliché AutoCAD indépendant"));
     }
     if (last == 'G') {
@@ -86,10 +84,10 @@ void Form1::lstSld1_Click() {
         return;
     }
     // The full directory name, not the shortened text the list shows.
-    Cliche1->setReference(FichVi + "(" + item->data(Qt::UserRole).toByteArray().toStdString() + ")");
+    Cliche1->setReference({FichVi, item->data(Qt::UserRole).toByteArray().toStdString(), true});
 }
 
-void Form1::FichInfo(const std::string& path) {
+void Form1::FichInfo(const std::filesystem::path& path) {
     const platform::FileTimes times = m_services.fileSystem->fileTimes(path);
     auto text = [this](const std::optional<std::int64_t>& stamp) {
         return stamp ? QString::fromStdString(DateEnTexte(*stamp, *m_services.locale)) : QString();
@@ -99,24 +97,12 @@ void Form1::FichInfo(const std::string& path) {
 }
 
 void Form1::BibCliche() {
-    lstSld1->show();
-    lstSld1->clear();
-    platform::FileSource source;
-    if (!source.open(FichVi)) {
-        return; // the list stays visible and empty
-    }
-    const auto names = scanLibraryNames(source);
-    for (const auto& n : names) {
-        auto* item = new QListWidgetItem(QString::fromStdString(cp1252ToUtf8(n.shortName)));
-        item->setData(Qt::UserRole, QByteArray::fromStdString(n.fullName));
-        item->setToolTip(QString::fromStdString(cp1252ToUtf8(n.fullName)));
-        lstSld1->addItem(item);
-    }
+    listSlideNames(*lstSld1, FichVi);
 }
 
 namespace {
 
-bool isRegularFile(const std::string& path) {
+bool isRegularFile(const std::filesystem::path& path) {
     std::error_code ec;
     return !path.empty() && std::filesystem::is_regular_file(path, ec);
 }
@@ -166,7 +152,7 @@ void Form1::cmdPoubelle_Click() {
     lblModif->setText(QString());
 }
 
-bool Form1::SuppressFich(const std::string& sFileNames) {
+bool Form1::SuppressFich(const std::filesystem::path& sFileNames) {
     m_lastTrashError.clear();
     return m_services.trash->moveToTrash(sFileNames, m_lastTrashError);
 }

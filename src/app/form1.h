@@ -72,14 +72,14 @@ public:
     // A slide name picked in the list of a library.
     void lstSld1_Click();
 
-    void FichInfo(const std::string& path);
+    void FichInfo(const std::filesystem::path& path);
     void BibCliche();
 
     // A click or double-click on the thumbnail: to the tray, and the drawing opened in its program.
     void DwgVignette1_Click();
     // The trash button: asks, sends the selected file to the trash, clears what showed it.
     void cmdPoubelle_Click();
-    bool SuppressFich(const std::string& sFileNames);
+    bool SuppressFich(const std::filesystem::path& sFileNames);
     // The publisher link.
     void cmdURL_Click();
 
@@ -109,10 +109,10 @@ public:
     QAction* bb = nullptr;
     QAction* Quitter = nullptr;
 
-    // Selection state: folder (ending in a separator), bare name, full path. Native bytes.
-    std::string Chemin;
-    std::string Fichier;
-    std::string FichVi;
+    // Selection state: folder (ending in a separator), bare name, full path.
+    std::filesystem::path Chemin;
+    std::filesystem::path Fichier;
+    std::filesystem::path FichVi;
 
 signals:
     // The window was closed: the program ends.

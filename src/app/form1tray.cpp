@@ -13,13 +13,29 @@
 
 namespace dsc {
 
+namespace {
+
+// What the tray is handed for the record as it stands.
+platform::TrayIcon trayIcon(const NotifyIconRecord& r) {
+    platform::TrayIcon icon;
+    icon.id = r.uID;
+    if (r.uFlags & kNifIcon) {
+        icon.icon = r.hIcon;
+    }
+    if (r.uFlags & kNifTip) {
+        icon.tip = QString::fromLatin1(r.szTip.c_str()); // up to the NUL
+    }
+    icon.notify = (r.uFlags & kNifMessage) != 0;
+    return icon;
+}
+
+} // namespace
+
 void Form1::Form_Load() {
-    IconeNotif.cbSize = 88;
-    IconeNotif.hWnd = static_cast<std::uint32_t>(winId());
     IconeNotif.uID = 1;
-    IconeNotif.uFlags = platform::NIF_MESSAGE | platform::NIF_ICON | platform::NIF_TIP;
-    IconeNotif.uCallbackMessage = platform::WM_MOUSEMOVE;
-    IconeNotif.hIcon = platform::iconHandle(windowIcon());
+    IconeNotif.uFlags = kNifMessage | kNifIcon | kNifTip;
+    IconeNotif.uCallbackMessage = static_cast<std::uint32_t>(platform::TrayMouse::Move);
+    IconeNotif.hIcon = windowIcon();
     setTip(IconeNotif, "Dessiscope");
     m_services.tray->setCallback([this](int message) { trayNotification(message); });
 
@@ -51,13 +67,13 @@ void Form1::Form_Load() {
 
 void Form1::trayReady() {
     hide();
-    m_services.tray->notifyIcon(platform::NIM_ADD, IconeNotif);
+    m_services.tray->addIcon(trayIcon(IconeNotif));
 }
 
 void Form1::trayNotification(int mouseMessage) {
-    if (mouseMessage == platform::WM_LBUTTONDBLCLK) {
+    if (mouseMessage == static_cast<int>(platform::TrayMouse::LeftDoubleClick)) {
         AfficheFenetre();
-    } else if (mouseMessage == platform::WM_RBUTTONUP) {
+    } else if (mouseMessage == static_cast<int>(platform::TrayMouse::RightUp)) {
         Menu->popup(QCursor::pos());
     }
 }
@@ -66,10 +82,8 @@ void Form1::AfficheFenetre() {
     showNormal();
     raise();
     activateWindow();
-    IconeNotif.cbSize = 88;
-    IconeNotif.hWnd = static_cast<std::uint32_t>(winId());
     IconeNotif.uID = 1;
-    m_services.tray->notifyIcon(platform::NIM_DELETE, IconeNotif);
+    m_services.tray->removeIcon(IconeNotif.uID);
 }
 
 void Form1::hideToTray() {
@@ -78,7 +92,7 @@ void Form1::hideToTray() {
         return;
     }
     hide();
-    m_services.tray->notifyIcon(platform::NIM_ADD, IconeNotif);
+    m_services.tray->addIcon(trayIcon(IconeNotif));
 }
 
 void Form1::Quitter_Click() {
@@ -96,10 +110,9 @@ void Form1::Form_QueryUnload() {
         return;
     }
     m_unloaded = true;
-    IconeNotif.cbSize = 88;
-    IconeNotif.hWnd = static_cast<std::uint32_t>(winId());
     IconeNotif.uID = 1;
-    m_services.tray->notifyIcon(platform::NIM_DELETE, IconeNotif);
+    m_services.tray->removeIcon(IconeNotif.uID);
+    m_services.tray->setCallback({}); // nothing may call into a window that is going
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

@@ -1,16 +1,18 @@
 #include "module1.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace dsc {
 
-platform::NotifyIconData IconeNotif;
+NotifyIconRecord IconeNotif;
 
-void setTip(platform::NotifyIconData& data, const char* tip) {
-    std::memset(data.szTip, ' ', sizeof data.szTip);
-    const std::size_t n = std::min(std::strlen(tip), sizeof data.szTip - 1);
-    std::memcpy(data.szTip, tip, n);
-    data.szTip[n] = '\0';
+void setTip(NotifyIconRecord& record, const char* tip) {
+    std::string text(64, ' ');
+    const std::size_t n = std::min<std::size_t>(std::strlen(tip), 63);
+    text.replace(0, n, tip, n);
+    text[n] = '\0';
+    record.szTip = std::move(text);
 }
 
 } // namespace dsc

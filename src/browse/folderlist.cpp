@@ -23,8 +23,8 @@ bool FolderList::setPath(const std::filesystem::path& folder) {
         return false;
     }
     m_path = folder.lexically_normal();
-    if (m_path.native().size() > 1 && m_path.native().back() == '/') {
-        m_path = m_path.parent_path();
+    if (!m_path.has_filename() && m_path.has_relative_path()) {
+        m_path = m_path.parent_path(); // "/home/ann/" is "/home/ann"; roots keep their separator
     }
     rebuild();
     emit folderChanged(m_path);
@@ -39,7 +39,7 @@ void FolderList::rebuild() {
     const auto chain = ancestry(m_path);
     int depth = 0;
     for (const auto& f : chain) {
-        const std::string name = depth == 0 ? f.native() : f.filename().native();
+        const std::filesystem::path name = depth == 0 ? f : f.filename();
         auto* item = new QListWidgetItem(open, QString(depth * 2, QLatin1Char(' ')) +
                                                    QString::fromStdString(platform::displayText(name)));
         addItem(item);

@@ -1,20 +1,29 @@
 #include "navigation.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace dsc {
 
 namespace {
 
-char lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+using Char = std::filesystem::path::value_type;
+using NativeString = std::filesystem::path::string_type;
+
+// ASCII case folding for narrow (Linux) and wide (Windows) file names alike.
+template <typename C> C lower(C c) {
+    return (c >= C('A') && c <= C('Z')) ? static_cast<C>(c - C('A') + C('a')) : c;
 }
 
-bool wildcardMatch(std::string_view name, std::string_view pattern) {
-    // Iterative matcher with backtracking on the last star.
+bool isSeparator(Char c) {
+    return c == Char('/') || c == std::filesystem::path::preferred_separator;
+}
+
+bool wildcardMatch(const NativeString& name, std::string_view pattern) {
+    // Iterative matcher with backtracking on the last star; the pattern is ASCII.
     std::size_t n = 0, p = 0, star = std::string_view::npos, mark = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || lower(pattern[p]) == lower(name[n]))) {
+        if (p < pattern.size() && (pattern[p] == '?' || Char(lower(pattern[p])) == lower(name[n]))) {
             ++n;
             ++p;
         } else if (p < pattern.size() && pattern[p] == '*') {
@@ -33,14 +42,49 @@ bool wildcardMatch(std::string_view name, std::string_view pattern) {
     return p == pattern.size();
 }
 
+// The root a folder tree starts from: "/", "C:\", or "\\server\share\" for a network share.
+std::filesystem::path browsingRoot(const std::filesystem::path& folder, std::filesystem::path& rest) {
+    std::filesystem::path root = folder.root_path();
+    rest = folder.relative_path();
+    const NativeString name = folder.root_name().native();
+    if (name.size() > 2 && isSeparator(name[0]) && isSeparator(name[1]) && !rest.empty()) {
+        // A share is entered at \\server\share\, never at the bare server.
+        auto first = rest.begin();
+        root /= *first;
+        root += std::filesystem::path::preferred_separator;
+        std::filesystem::path remaining;
+        for (auto it = std::next(first); it != rest.end(); ++it) {
+            remaining /= *it;
+        }
+        rest = remaining;
+    }
+    return root;
+}
+
+// A folder's text for comparisons: the drive letter or server name without case, the rest as it is,
+// and no trailing separator but on a root.
+NativeString comparable(const std::filesystem::path& p) {
+    const std::filesystem::path normal = p.lexically_normal();
+    NativeString s = normal.native();
+    const std::size_t nameLength = normal.root_name().native().size();
+    for (std::size_t i = 0; i < nameLength; ++i) {
+        s[i] = lower(s[i]);
+    }
+    const std::size_t rootLength = normal.root_path().native().size();
+    while (s.size() > rootLength && isSeparator(s.back())) {
+        s.pop_back();
+    }
+    return s;
+}
+
 } // namespace
 
-bool matchesPattern(std::string_view name, std::string_view patterns) {
+bool matchesPattern(const std::filesystem::path& name, std::string_view patterns) {
     std::size_t start = 0;
     while (start <= patterns.size()) {
         const std::size_t end = std::min(patterns.find(';', start), patterns.size());
         const std::string_view one = patterns.substr(start, end - start);
-        if (!one.empty() && wildcardMatch(name, one)) {
+        if (!one.empty() && wildcardMatch(name.native(), one)) {
             return true;
         }
         start = end + 1;
@@ -49,15 +93,15 @@ bool matchesPattern(std::string_view name, std::string_view patterns) {
 }
 
 bool nameLess(const std::filesystem::path& a, const std::filesystem::path& b) {
-    const std::string& x = a.native();
-    const std::string& y = b.native();
+    const NativeString& x = a.native();
+    const NativeString& y = b.native();
     const auto cmp = std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end(),
-                                                  [](char c, char d) { return lower(c) < lower(d); });
+                                                  [](Char c, Char d) { return lower(c) < lower(d); });
     if (cmp) {
         return true;
     }
     const bool reverse = std::lexicographical_compare(y.begin(), y.end(), x.begin(), x.end(),
-                                                      [](char c, char d) { return lower(c) < lower(d); });
+                                                      [](Char c, Char d) { return lower(c) < lower(d); });
     return !reverse && x < y;
 }
 
@@ -69,7 +113,7 @@ std::vector<std::filesystem::path> matchingFiles(platform::FileSystem& fs, const
         return out;
     }
     for (const auto& e : *entries) {
-        if (!e.isDirectory && !e.isHidden && matchesPattern(e.name.native(), patterns)) {
+        if (!e.isDirectory && !e.isHidden && matchesPattern(e.name, patterns)) {
             out.push_back(e.name);
         }
     }
@@ -94,8 +138,12 @@ std::vector<std::filesystem::path> subfolders(platform::FileSystem& fs, const st
 
 std::vector<std::filesystem::path> ancestry(const std::filesystem::path& folder) {
     std::vector<std::filesystem::path> chain;
-    std::filesystem::path current;
-    for (const auto& part : folder.lexically_normal()) {
+    std::filesystem::path rest;
+    std::filesystem::path current = browsingRoot(folder.lexically_normal(), rest);
+    if (!current.empty()) {
+        chain.push_back(current);
+    }
+    for (const auto& part : rest) {
         if (part.empty()) {
             continue; // the empty element a trailing separator leaves
         }
@@ -108,13 +156,14 @@ std::vector<std::filesystem::path> ancestry(const std::filesystem::path& folder)
 int volumeIndexFor(const std::vector<platform::Volume>& volumes, const std::filesystem::path& folder) {
     int best = -1;
     std::size_t bestLength = 0;
-    const std::string f = folder.lexically_normal().native();
+    const NativeString f = comparable(folder);
     for (std::size_t i = 0; i < volumes.size(); ++i) {
-        std::string root = volumes[i].root.lexically_normal().native();
-        if (root.size() > 1 && root.back() == '/') {
-            root.pop_back();
+        const NativeString root = comparable(volumes[i].root);
+        if (root.empty()) {
+            continue;
         }
-        const bool inside = f == root || (f.rfind(root, 0) == 0 && (root.back() == '/' || f[root.size()] == '/'));
+        const bool inside =
+            f == root || (f.rfind(root, 0) == 0 && (isSeparator(root.back()) || isSeparator(f[root.size()])));
         if (inside && (best < 0 || root.size() > bestLength)) {
             best = static_cast<int>(i);
             bestLength = root.size();
@@ -128,9 +177,9 @@ std::string volumeText(const platform::Volume& volume) {
     return volume.label.empty() ? root : root + " [" + volume.label + "]";
 }
 
-std::string withTrailingSeparator(const std::filesystem::path& folder) {
-    std::string s = folder.native();
-    if (s.empty() || s.back() != std::filesystem::path::preferred_separator) {
+std::filesystem::path withTrailingSeparator(const std::filesystem::path& folder) {
+    NativeString s = folder.native();
+    if (s.empty() || !isSeparator(s.back())) {
         s.push_back(std::filesystem::path::preferred_separator);
     }
     return s;

@@ -14,7 +14,7 @@ namespace dsc {
 inline constexpr std::string_view kCadPattern = "*.dwg;*.sld;*.slb";
 
 // True when `name` matches one of the ";"-separated wildcard patterns (* and ?), ignoring ASCII case.
-bool matchesPattern(std::string_view name, std::string_view patterns);
+bool matchesPattern(const std::filesystem::path& name, std::string_view patterns);
 
 // ASCII case-insensitive ordering of names, with the exact bytes as tie-break.
 bool nameLess(const std::filesystem::path& a, const std::filesystem::path& b);
@@ -27,16 +27,18 @@ std::vector<std::filesystem::path> matchingFiles(platform::FileSystem& fs, const
 // Sub-folders of `dir`, hidden ones left out, sorted.
 std::vector<std::filesystem::path> subfolders(platform::FileSystem& fs, const std::filesystem::path& dir);
 
-// The folders from the root down to `folder` itself: "/", "/home", "/home/ann".
+// The folders from the root down to `folder` itself: "/", "/home", "/home/ann"; on Windows
+// "C:\\", "C:\\Plans", or "\\\\server\\share\\", "\\\\server\\share\\Plans".
 std::vector<std::filesystem::path> ancestry(const std::filesystem::path& folder);
 
-// Index of the volume that holds `folder` (longest root that is a prefix), or -1.
+// Index of the volume that holds `folder` (longest root that is a prefix; drive letters and server
+// names compared without case), or -1.
 int volumeIndexFor(const std::vector<platform::Volume>& volumes, const std::filesystem::path& folder);
 
 // The text shown for a volume in the drive list.
 std::string volumeText(const platform::Volume& volume);
 
-// The folder followed by exactly one separator ("/" stays "/").
-std::string withTrailingSeparator(const std::filesystem::path& folder);
+// The folder followed by exactly one separator ("/" stays "/", "C:\\" stays "C:\\").
+std::filesystem::path withTrailingSeparator(const std::filesystem::path& folder);
 
 } // namespace dsc

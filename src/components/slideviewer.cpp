@@ -14,9 +14,9 @@ SlideViewer::SlideViewer(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::NoFocus);
 }
 
-void SlideViewer::setReference(const std::string& reference) {
+void SlideViewer::setReference(const SlideReference& reference) {
     m_reference = reference;
-    LoadedSlide loaded = platform::loadSlideFile(parseSlideReference(reference));
+    LoadedSlide loaded = platform::loadSlideFile(reference);
     m_hasSlide = loaded.ok();
     m_slide = m_hasSlide ? std::move(loaded.slide) : Slide{};
     m_picture = QImage();

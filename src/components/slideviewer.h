@@ -2,6 +2,7 @@
 // The slide viewer: draws a slide file or a slide of a library on black.
 
 #include "formats/slide.h"
+#include "formats/slidereference.h"
 
 #include <QImage>
 #include <QWidget>
@@ -16,10 +17,10 @@ class SlideViewer : public QWidget {
 public:
     explicit SlideViewer(QWidget* parent = nullptr);
 
-    // A slide file's path, or a library's path followed by "(NAME)". Never fails: what cannot be
-    // resolved shows an empty viewer. The file is read here, never while painting.
-    void setReference(const std::string& reference);
-    const std::string& reference() const { return m_reference; }
+    // A slide file, or one slide of a library. Never fails: what cannot be resolved shows an empty
+    // viewer. The file is read here, never while painting.
+    void setReference(const SlideReference& reference);
+    const SlideReference& reference() const { return m_reference; }
     bool hasSlide() const { return m_hasSlide; }
     const Slide& slide() const { return m_slide; }
 
@@ -27,7 +28,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    std::string m_reference;
+    SlideReference m_reference;
     Slide m_slide;
     bool m_hasSlide = false;
     QImage m_picture; // the slide drawn at the widget's size and pixel ratio, redrawn when either changes

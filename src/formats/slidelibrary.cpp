@@ -7,6 +7,12 @@ namespace dsc {
 
 namespace {
 constexpr char kLibraryId[] = "AutoCAD Slide Library ";
+constexpr std::size_t kShortName = 10;
+constexpr std::size_t kTableRecords = 200;
+constexpr char kMarker[] = "AutoCAD Sl";
+constexpr std::size_t kBlockRecords = 2048;
+// More names than anyone can scroll through; bounds the list's memory on foreign files.
+constexpr std::size_t kMaxNames = 100'000;
 
 char asciiUpper(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
@@ -27,6 +33,12 @@ std::string describe(SlideLibraryError error) {
         return "directory has no end entry";
     }
     return "unknown error";
+}
+
+LibraryRecord decodeLibraryRecord(const std::uint8_t* record) {
+    const auto* nul = static_cast<const std::uint8_t*>(std::memchr(record, 0, 32));
+    const std::size_t length = nul ? static_cast<std::size_t>(nul - record) : 32;
+    return {std::string(reinterpret_cast<const char*>(record), length), le32(record + 32)};
 }
 
 bool looksLikeSlideLibrary(std::span<const std::uint8_t> head) {
@@ -65,13 +77,11 @@ SlideLibraryDirectory readSlideLibraryDirectory(ByteSource& source, std::size_t 
             return dir;
         }
         for (std::uint64_t i = 0; i < count; ++i) {
-            const std::uint8_t* e = block.data() + i * kLibraryEntrySize;
-            if (e[0] == 0) {
+            LibraryRecord record = decodeLibraryRecord(block.data() + i * kLibraryEntrySize);
+            if (record.name.empty()) {
                 return dir;
             }
-            const auto* nul = static_cast<const std::uint8_t*>(std::memchr(e, 0, 32));
-            const std::size_t len = nul ? static_cast<std::size_t>(nul - e) : 32;
-            dir.entries.push_back({std::string(reinterpret_cast<const char*>(e), len), le32(e + 32)});
+            dir.entries.push_back({std::move(record.name), record.offset});
             if (dir.entries.size() >= maxEntries) {
                 break;
             }
@@ -80,6 +90,50 @@ SlideLibraryDirectory readSlideLibraryDirectory(ByteSource& source, std::size_t 
     }
     dir.error = SlideLibraryError::Unterminated;
     return dir;
+}
+
+std::vector<LibrarySlideName> scanLibraryNames(ByteSource& source) {
+    std::vector<LibrarySlideName> names; // one per record read
+    std::size_t markerRecord = 0;        // 1-based; 0 when not met
+    std::size_t firstEmpty = 0;          // 1-based record of the first empty name, 0 when none yet
+    std::vector<std::uint8_t> block;
+    std::uint64_t pos = kLibraryHeaderSize;
+    bool done = false;
+    while (!done && pos < source.size() && names.size() < kMaxNames) {
+        const std::uint64_t count = std::min<std::uint64_t>((source.size() - pos) / kLibraryEntrySize, kBlockRecords);
+        if (count == 0 || !source.readVector(pos, count * kLibraryEntrySize, block)) {
+            break;
+        }
+        for (std::uint64_t i = 0; i < count && !done && names.size() < kMaxNames; ++i) {
+            LibraryRecord record = decodeLibraryRecord(block.data() + i * kLibraryEntrySize);
+            std::string shortName = record.name.substr(0, kShortName);
+            const std::size_t shortLen = shortName.size();
+            const bool marker = shortName == kMarker;
+            names.push_back({std::move(shortName), std::move(record.name)});
+            const std::size_t n = names.size();
+            if (marker) {
+                markerRecord = n;
+                done = true;
+            } else if (shortLen == 0 && firstEmpty == 0) {
+                firstEmpty = n;
+            }
+            // Past the name table's capacity only the first empty name matters.
+            if (n >= kTableRecords && firstEmpty != 0) {
+                done = true;
+            }
+        }
+        pos += count * kLibraryEntrySize;
+    }
+    // The marker ends the list two records early (the end entry is never listed), wherever it is
+    // met; past the name table's capacity an earlier end entry ends it instead.
+    std::size_t keep = names.size();
+    if (markerRecord != 0 && (markerRecord <= kTableRecords || firstEmpty == 0)) {
+        keep = markerRecord >= 2 ? markerRecord - 2 : 0;
+    } else if (firstEmpty != 0) {
+        keep = firstEmpty - 1;
+    }
+    names.resize(std::min(keep, names.size()));
+    return names;
 }
 
 const SlideLibraryEntry* findSlide(const SlideLibraryDirectory& dir, std::string_view name) {

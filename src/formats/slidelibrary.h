@@ -31,9 +31,29 @@ constexpr std::size_t kLibraryEntrySize = 36;
 
 bool looksLikeSlideLibrary(std::span<const std::uint8_t> head);
 
+// One 36-byte directory record: its name up to the first zero byte (at most 32 bytes), then the
+// member's position. The directory reader and the name scan below both read records this way.
+struct LibraryRecord {
+    std::string name;
+    std::uint32_t offset = 0;
+};
+LibraryRecord decodeLibraryRecord(const std::uint8_t* record);
+
 // Reads the directory: 36-byte entries from offset 32 up to the first one with an empty name,
 // bounded by the source's size and by `maxEntries`.
 SlideLibraryDirectory readSlideLibraryDirectory(ByteSource& source, std::size_t maxEntries = 1'000'000);
+
+struct LibrarySlideName {
+    std::string shortName; // the list's text: up to the first zero byte, at most 10 bytes
+    std::string fullName;  // the whole directory name, for building slide references
+};
+
+// The names of a library's slides as its list of names shows them. Walks 36-byte records from
+// offset 32 until the record whose 10-byte name is "AutoCAD Sl" (the first slide) and returns the
+// names of the records before the directory's end entry. When no such record comes within the
+// first 200, the entries up to the first empty name are returned instead, bounded by the file's
+// size (and at most 100,000 names), so large, truncated or foreign files still list something.
+std::vector<LibrarySlideName> scanLibraryNames(ByteSource& source);
 
 // ASCII case-insensitive; the first matching entry wins.
 const SlideLibraryEntry* findSlide(const SlideLibraryDirectory& dir, std::string_view name);

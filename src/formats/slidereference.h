@@ -16,6 +16,7 @@ struct SlideReference {
     std::filesystem::path file;
     std::string member; // the directory name as stored (bytes); empty for a stand-alone slide
     bool isLibraryMember = false;
+    bool operator==(const SlideReference&) const = default;
 };
 
 // The text form "LIBRARY(NAME)", as typed on a command line (native path text). An existing file

@@ -2,6 +2,7 @@
 // Opening a file with the program the desktop associates with its type.
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 namespace dsc::platform {
@@ -18,7 +19,8 @@ public:
     // Starts the associated program on `fileName` (a bare name) in the working folder `folder`,
     // showing its window normally, without waiting for it. Tells "no program associated" apart
     // from every other failure.
-    virtual LaunchOutcome open(std::uint64_t ownerWindow, const std::string& fileName, const std::string& folder) = 0;
+    virtual LaunchOutcome open(std::uint64_t ownerWindow, const std::filesystem::path& fileName,
+                               const std::filesystem::path& folder) = 0;
 };
 
 Launcher& systemLauncher();

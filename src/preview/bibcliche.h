@@ -1,23 +1,15 @@
 #pragma once
-// Reads the names of a slide library's slides as the list of names shows them.
+// The list of a slide library's slide names.
 
-#include "formats/bytesource.h"
+#include <filesystem>
 
-#include <string>
-#include <vector>
+class QListWidget;
 
 namespace dsc {
 
-struct LibrarySlideName {
-    std::string shortName; // the list's text: up to the first zero byte, at most 10 bytes
-    std::string fullName;  // the whole directory name, for building slide references
-};
-
-// Walks 36-byte records from offset 32 until the record whose 10-byte name is "AutoCAD Sl" (the
-// first slide) and returns the names of the records before the directory's end entry. When no
-// such record comes within the first 200, the entries up to the first empty name are returned
-// instead, bounded by the file's size (and at most 100,000 names), so large, truncated or foreign
-// files still list something.
-std::vector<LibrarySlideName> scanLibraryNames(ByteSource& source);
+// Shows the list and empties it, then lists the library's slides in directory order: each item's
+// text the name cut to 10 characters, the full directory name as its data and tool tip. A file
+// that cannot be read leaves the list shown and empty.
+void listSlideNames(QListWidget& list, const std::filesystem::path& library);
 
 } // namespace dsc

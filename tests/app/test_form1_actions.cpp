@@ -61,7 +61,7 @@ TEST_F(Actions, SlidePickedByFullNameInAFolderWithParentheses) {
         form->lstSld1->setCurrentRow(row);
         form->lstSld1_Click();
         const std::string name = row == 0 ? "PORTE_BATTANTE_1" : "PORTE_BATTANTE_2";
-        EXPECT_EQ(form->Cliche1->reference(), form->FichVi + "(" + name + ")");
+        EXPECT_EQ(form->Cliche1->reference(), (SlideReference{form->FichVi, name, true}));
         ASSERT_TRUE(form->Cliche1->hasSlide());
         EXPECT_EQ(form->Cliche1->slide().points[0].x, row + 1);
     }
@@ -127,8 +127,8 @@ TEST_F(Actions, TrashAnsweredNoChangesNothing) {
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown[0].kind, MessageBox::Kind::Question);
     EXPECT_EQ(shown[0].title, QStringLiteral("Dessiscope"));
-    EXPECT_EQ(shown[0].text,
-              QStringLiteral("Voulez-vous supprimer\n") + QString::fromStdString(form->FichVi) + QStringLiteral(" ?"));
+    EXPECT_EQ(shown[0].text, QStringLiteral("Voulez-vous supprimer\n") +
+                                 QString::fromStdString(platform::displayText(form->FichVi)) + QStringLiteral(" ?"));
     EXPECT_TRUE(trash.trashed.empty());
     EXPECT_FALSE(form->DwgVignette1->image().isNull());
     EXPECT_FALSE(form->lblTaille->text().isEmpty());
@@ -137,11 +137,11 @@ TEST_F(Actions, TrashAnsweredNoChangesNothing) {
 
 TEST_F(Actions, TrashAnsweredYesTrashesAndClears) {
     click("sym.slb");
-    const std::string fichVi = form->FichVi;
-    const std::string reference = form->Cliche1->reference();
+    const std::filesystem::path fichVi = form->FichVi;
+    const SlideReference reference = form->Cliche1->reference();
     MessageBox::setNextAnswer(Answer::Yes);
     form->cmdPoubelle_Click();
-    EXPECT_EQ(trash.trashed, (std::vector<std::string>{fichVi}));
+    EXPECT_EQ(trash.trashed, (std::vector<std::filesystem::path>{fichVi}));
     EXPECT_EQ(form->filFich1->count(), 1); // the file dropped out of the list
     EXPECT_TRUE(form->lstSld1->isHidden());
     EXPECT_TRUE(form->DwgVignette1->dwgFileName().empty());
@@ -195,7 +195,7 @@ TEST_F(Actions, PublisherLinkSendsOneRequestAndChangesNothing) {
     form.services.publisherPage = QUrl(QStringLiteral("http://127.0.0.1:%1/accueil").arg(server.serverPort()));
     form.open();
     click("plan.dwg");
-    const std::string fichVi = form->FichVi;
+    const std::filesystem::path fichVi = form->FichVi;
     const QString message = form->lblMessage->text();
     QSignalSpy finished(form->netLienPub, &QNetworkAccessManager::finished);
     form->cmdURL_Click();

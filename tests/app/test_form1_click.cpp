@@ -80,7 +80,7 @@ TEST_F(FileClick, SlideShowsTheViewer) {
     EXPECT_TRUE(form->Cliche1->isVisible());
     EXPECT_FALSE(form->DwgVignette1->isVisible());
     EXPECT_FALSE(form->lstSld1->isVisible());
-    EXPECT_EQ(form->Cliche1->reference(), form->FichVi);
+    EXPECT_EQ(form->Cliche1->reference(), (SlideReference{form->FichVi, {}, false}));
     EXPECT_TRUE(form->Cliche1->hasSlide());
 }
 
@@ -95,7 +95,7 @@ TEST_F(FileClick, LibraryListsItsSlidesWithNoneSelected) {
     EXPECT_EQ(form->lstSld1->item(1)->text(), QStringLiteral("FENETRE_GA"));
     EXPECT_EQ(form->lstSld1->item(1)->toolTip(), QStringLiteral("FENETRE_GAUCHE"));
     EXPECT_TRUE(form->lstSld1->selectedItems().isEmpty());
-    EXPECT_EQ(form->Cliche1->reference(), form->FichVi + "()");
+    EXPECT_EQ(form->Cliche1->reference(), (SlideReference{form->FichVi, {}, true}));
     EXPECT_FALSE(form->Cliche1->hasSlide());
 
     // A drawing after a library hides the list and the viewer.
@@ -112,7 +112,7 @@ TEST_F(FileClick, SlideNamePickedShowsThatSlideByItsFullName) {
     form->lstSld1->setCurrentRow(1);
     QTest::mouseClick(form->lstSld1->viewport(), Qt::LeftButton, {},
                       form->lstSld1->visualItemRect(form->lstSld1->item(1)).center());
-    EXPECT_EQ(form->Cliche1->reference(), form->FichVi + "(FENETRE_GAUCHE)");
+    EXPECT_EQ(form->Cliche1->reference(), (SlideReference{form->FichVi, "FENETRE_GAUCHE", true}));
     EXPECT_TRUE(form->Cliche1->hasSlide());
     EXPECT_EQ(form->Cliche1->slide().points[0].x, 2);
     EXPECT_EQ(form->lblMessage->text(), message);

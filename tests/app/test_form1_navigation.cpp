@@ -88,7 +88,7 @@ TEST_F(Navigation, DriveChangeFailureIsIgnored) {
 
 TEST_F(Navigation, NavigationLeavesSelectionAndLabels) {
     form->filFich1->clickName("rez.dwg");
-    const std::string fichVi = form->FichVi;
+    const std::filesystem::path fichVi = form->FichVi;
     const QString message = form->lblMessage->text();
     form->dirDisc1->setPath("/plans/Vieux");
     EXPECT_EQ(form->FichVi, fichVi);

@@ -19,8 +19,7 @@
 #include <cstring>
 
 using namespace dsc;
-using platform::NIM_ADD;
-using platform::NIM_DELETE;
+using platform::TrayMouse;
 
 namespace {
 
@@ -53,47 +52,39 @@ TEST_F(Tray, LoadFillsTheRecordAndStartsInTheTray) {
     form->Form_Load();
     expectInTray();
     ASSERT_EQ(tray.calls.size(), 1u);
-    EXPECT_EQ(tray.calls[0].message, NIM_ADD);
-    const platform::NotifyIconData& r = tray.calls[0].data;
-    EXPECT_EQ(r.cbSize, 88u);
-    EXPECT_EQ(r.hWnd, static_cast<std::uint32_t>(form->winId()));
-    EXPECT_EQ(r.uID, 1u);
-    EXPECT_EQ(r.uFlags, 7u);
-    EXPECT_EQ(r.uCallbackMessage, 512u);
-    EXPECT_FALSE(platform::iconFromHandle(r.hIcon).isNull());
-    char tip[64];
-    std::memcpy(tip, "Dessiscope", 10);
-    tip[10] = '\0';
-    std::memset(tip + 11, ' ', 53);
-    EXPECT_EQ(std::memcmp(r.szTip, tip, 64), 0);
+    EXPECT_TRUE(tray.calls[0].add);
+    EXPECT_EQ(IconeNotif.uID, 1u);
+    EXPECT_EQ(IconeNotif.uFlags, 7u);
+    EXPECT_EQ(IconeNotif.uCallbackMessage, 512u);
+    EXPECT_EQ(IconeNotif.szTip, std::string("Dessiscope") + '\0' + std::string(53, ' '));
+    // What the tray was handed: the window's icon, the tip up to its NUL, notifications wanted.
+    const platform::TrayIcon& icon = tray.calls[0].icon;
+    EXPECT_EQ(icon.id, 1u);
+    EXPECT_EQ(icon.tip, QStringLiteral("Dessiscope"));
+    EXPECT_FALSE(icon.icon.isNull());
+    EXPECT_EQ(icon.icon.cacheKey(), form->windowIcon().cacheKey());
+    EXPECT_TRUE(icon.notify);
     EXPECT_TRUE(form->lstSld1->isHidden());
     EXPECT_TRUE(form->Cliche1->isHidden());
 }
 
-TEST_F(Tray, RemovalsRewriteTheirThreeMembersOnly) {
+TEST_F(Tray, RemovalsRewriteTheIdAdditionsPassTheRecordAsItStands) {
     form->Form_Load();
-    IconeNotif.cbSize = 1; // spoilt in between: removals write these three again
-    IconeNotif.hWnd = 2;
-    IconeNotif.uID = 3;
-    IconeNotif.uFlags = 99; // the others keep what they hold
+    IconeNotif.uID = 3;           // spoilt in between: removals write it again
+    IconeNotif.uFlags = kNifIcon; // the other members keep what they hold
     form->AfficheFenetre();
-    const auto& removal = tray.calls.back();
-    EXPECT_EQ(removal.message, NIM_DELETE);
-    EXPECT_EQ(removal.data.cbSize, 88u);
-    EXPECT_EQ(removal.data.hWnd, static_cast<std::uint32_t>(form->winId()));
-    EXPECT_EQ(removal.data.uID, 1u);
-    EXPECT_EQ(removal.data.uFlags, 99u);
-    // An addition passes the record as it stands.
-    IconeNotif.uFlags = 7;
-    IconeNotif.cbSize = 5;
+    EXPECT_FALSE(tray.calls.back().add);
+    EXPECT_EQ(tray.calls.back().id, 1u);
+    EXPECT_EQ(IconeNotif.uFlags, kNifIcon);
     form->cmdIcon_Click();
-    EXPECT_EQ(tray.calls.back().message, NIM_ADD);
-    EXPECT_EQ(tray.calls.back().data.cbSize, 5u);
+    ASSERT_TRUE(tray.calls.back().add);
+    EXPECT_TRUE(tray.calls.back().icon.tip.isEmpty()); // no tip flag any more: no tip handed over
+    EXPECT_FALSE(tray.calls.back().icon.notify);
 }
 
 TEST_F(Tray, DecoderActsOnDoubleClickAndRightButtonUpOnly) {
     form->Form_Load();
-    for (int message : {512, 513, 514, 516, 518, 519, 520, 0, 515 + 1000}) {
+    for (int message : {512, 513, 514, 516, 518, 519, 520, 0, 515 + 1000}) { // moves, single clicks, others
         tray.notify(message);
         expectInTray();
         EXPECT_FALSE(form->Menu->isVisible()) << message;
@@ -123,7 +114,8 @@ TEST_F(Tray, StateTable) {
     EXPECT_EQ(unloaded.count(), 1);
     EXPECT_FALSE(form->isVisible());
     EXPECT_FALSE(tray.iconPresent);
-    EXPECT_EQ(tray.calls.back().message, NIM_DELETE);
+    EXPECT_FALSE(tray.calls.back().add);
+    EXPECT_FALSE(tray.hasCallback()); // nothing calls into the window once it is gone
 }
 
 TEST_F(Tray, QuitterFromTheTrayEndsAndLeavesNoIcon) {

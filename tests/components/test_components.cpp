@@ -45,7 +45,7 @@ TEST(SlideViewer, DrawsOnBlackAndShowsNothingForWhatItCannotResolve) {
 
     SlideViewer viewer;
     viewer.resize(217, 169);
-    viewer.setReference((dir / "box.sld").string());
+    viewer.setReference({dir / "box.sld", {}, false});
     ASSERT_TRUE(viewer.hasSlide());
     std::filesystem::remove(dir / "box.sld"); // painting never goes back to the file
     const QImage img = viewer.grab().toImage();
@@ -53,13 +53,17 @@ TEST(SlideViewer, DrawsOnBlackAndShowsNothingForWhatItCannotResolve) {
     EXPECT_EQ(img.pixelColor(108, 84), QColor(0, 255, 0));
     EXPECT_GT(countColour(img, qRgb(255, 0, 0)), 150); // the bottom line spans the width
 
-    for (const std::string& bad : {std::string(), (dir / "missing.sld").string(), (dir / "lib.slb").string() + "()",
-                                   (dir / "lib.slb").string() + "(NOPE)", dir.path().string()}) {
+    const SlideReference bads[] = {{},
+                                   {dir / "missing.sld", {}, false},
+                                   {dir / "lib.slb", {}, true},
+                                   {dir / "lib.slb", "NOPE", true},
+                                   {dir.path(), {}, false}};
+    for (const SlideReference& bad : bads) {
         viewer.setReference(bad); // never fails
-        EXPECT_FALSE(viewer.hasSlide()) << bad;
+        EXPECT_FALSE(viewer.hasSlide()) << bad.file << "(" << bad.member << ")";
         EXPECT_EQ(countColour(viewer.grab().toImage(), qRgb(0, 0, 0)), 217 * 169);
     }
-    viewer.setReference((dir / "lib.slb").string() + "(box)");
+    viewer.setReference({dir / "lib.slb", "box", true});
     EXPECT_TRUE(viewer.hasSlide());
 }
 

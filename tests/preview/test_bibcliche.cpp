@@ -1,6 +1,6 @@
 // The list of names read from a library's records.
+#include "formats/slidelibrary.h"
 #include "platform/filesource.h"
-#include "preview/bibcliche.h"
 #include "support/samples.h"
 #include "support/slidewriter.h"
 

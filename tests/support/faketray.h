@@ -10,35 +10,36 @@ namespace dsc::test {
 class FakeTray : public platform::TrayService {
 public:
     struct Call {
-        std::uint32_t message;
-        platform::NotifyIconData data;
+        bool add = false;
+        std::uint32_t id = 0;
+        platform::TrayIcon icon; // what an addition handed over
     };
     bool available = true;
     std::vector<Call> calls;
     bool iconPresent = false;
+    int availabilityQueries = 0;
 
-    bool notifyIcon(std::uint32_t message, const platform::NotifyIconData& data) override {
-        calls.push_back({message, data});
-        if (!available) {
+    bool addIcon(const platform::TrayIcon& icon) override {
+        calls.push_back({true, icon.id, icon});
+        if (!available || iconPresent) {
             return false;
         }
+        iconPresent = true;
+        return true;
+    }
+    bool removeIcon(std::uint32_t id) override {
+        calls.push_back({false, id, {}});
         const bool wasPresent = iconPresent;
-        if (message == platform::NIM_ADD) {
-            iconPresent = true;
-            return !wasPresent;
-        }
-        if (message == platform::NIM_DELETE) {
-            iconPresent = false;
-            return wasPresent;
-        }
-        return false;
+        iconPresent = false;
+        return available && wasPresent;
     }
     bool isAvailable() override {
         ++availabilityQueries;
         return available;
     }
-    int availabilityQueries = 0;
     void setCallback(std::function<void(int)> callback) override { m_callback = std::move(callback); }
+    bool hasCallback() const { return static_cast<bool>(m_callback); }
+    void notify(platform::TrayMouse message) { notify(static_cast<int>(message)); }
     void notify(int mouseMessage) {
         if (m_callback) {
             m_callback(mouseMessage);

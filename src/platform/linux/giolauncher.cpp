@@ -52,11 +52,12 @@ void enterFolder(gpointer folder) {
 
 class GioLauncher : public Launcher {
 public:
-    LaunchOutcome open(std::uint64_t, const std::string& fileName, const std::string& folder) override {
+    LaunchOutcome open(std::uint64_t, const std::filesystem::path& fileName,
+                       const std::filesystem::path& folder) override {
         LaunchOutcome out;
-        const std::string path = folder.empty() || folder.back() == '/' ? folder + fileName : folder + "/" + fileName;
+        const std::filesystem::path path = folder / fileName;
         GPtr<GFile> file(g_file_new_for_path(path.c_str()));
-        const std::string type = contentType(file.get(), fileName);
+        const std::string type = contentType(file.get(), fileName.native());
         GPtr<GAppInfo> app(type.empty() ? nullptr : g_app_info_get_default_for_type(type.c_str(), FALSE));
         if (!app) {
             out.result = LaunchOutcome::Result::NoAssociation;
@@ -66,7 +67,7 @@ public:
         GList* uris = g_list_append(nullptr, uri);
         GError* error = nullptr;
         gboolean started = FALSE;
-        std::string workdir = folder;
+        std::string workdir = folder.native();
         if (G_IS_DESKTOP_APP_INFO(app.get())) {
             started = g_desktop_app_info_launch_uris_as_manager(G_DESKTOP_APP_INFO(app.get()), uris, nullptr,
                                                                 G_SPAWN_SEARCH_PATH, enterFolder, workdir.data(),
@@ -88,7 +89,7 @@ public:
 
 class GioTrash : public Trash {
 public:
-    bool moveToTrash(const std::string& path, std::string& reason) override {
+    bool moveToTrash(const std::filesystem::path& path, std::string& reason) override {
         GPtr<GFile> file(g_file_new_for_path(path.c_str()));
         GError* error = nullptr;
         if (g_file_trash(file.get(), nullptr, &error)) {

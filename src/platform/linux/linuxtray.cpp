@@ -1,47 +1,41 @@
 // Tray icon on Linux: a QSystemTrayIcon (XEmbed or StatusNotifier, as the desktop offers).
 #include "platform/tray.h"
 
-#include <QCoreApplication>
 #include <QSystemTrayIcon>
 
-#include <map>
 #include <memory>
 
 namespace dsc::platform {
 
 namespace {
 
-std::map<std::uint32_t, QIcon>& icons() {
-    static std::map<std::uint32_t, QIcon> registry;
-    return registry;
-}
-
-class LinuxTray : public TrayService {
+class QtTray : public TrayService {
 public:
-    bool notifyIcon(std::uint32_t message, const NotifyIconData& data) override {
-        if (message == NIM_DELETE) {
-            if (!m_icon || data.uID != m_id) {
-                return false;
-            }
-            m_icon.reset();
-            return true;
-        }
-        if (message != NIM_ADD || m_icon) {
+    bool addIcon(const TrayIcon& icon) override {
+        if (m_icon) {
             return false; // adding an icon that is there fails, as the shell does
         }
-        m_icon = std::make_unique<QSystemTrayIcon>();
-        m_id = data.uID;
-        if (data.uFlags & NIF_ICON) {
-            m_icon->setIcon(iconFromHandle(data.hIcon));
-        }
-        if (data.uFlags & NIF_TIP) {
-            m_icon->setToolTip(QString::fromLatin1(data.szTip, static_cast<qsizetype>(qstrnlen(data.szTip, 64))));
-        }
-        if (data.uFlags & NIF_MESSAGE) {
-            QObject::connect(m_icon.get(), &QSystemTrayIcon::activated, m_icon.get(),
+        m_icon = new QSystemTrayIcon(icon.icon);
+        m_id = icon.id;
+        m_icon->setToolTip(icon.tip);
+        if (icon.notify) {
+            QObject::connect(m_icon, &QSystemTrayIcon::activated, m_icon,
                              [this](QSystemTrayIcon::ActivationReason reason) { deliver(reason); });
         }
         m_icon->show();
+        return true;
+    }
+
+    bool removeIcon(std::uint32_t id) override {
+        if (!m_icon || id != m_id) {
+            return false;
+        }
+        // Removal often comes from the icon's own notification: hide it now, delete it once the
+        // event that is being delivered is done with it.
+        m_icon->hide();
+        m_icon->disconnect();
+        m_icon->deleteLater();
+        m_icon = nullptr;
         return true;
     }
 
@@ -56,44 +50,31 @@ private:
         }
         switch (reason) {
         case QSystemTrayIcon::Trigger:
-            m_callback(WM_LBUTTONUP);
+            m_callback(static_cast<int>(TrayMouse::LeftUp));
             break;
         case QSystemTrayIcon::DoubleClick:
-            m_callback(WM_LBUTTONDBLCLK);
+            m_callback(static_cast<int>(TrayMouse::LeftDoubleClick));
             break;
         case QSystemTrayIcon::Context:
-            m_callback(WM_RBUTTONUP);
+            m_callback(static_cast<int>(TrayMouse::RightUp));
             break;
         case QSystemTrayIcon::MiddleClick:
-            m_callback(WM_MBUTTONUP);
+            m_callback(static_cast<int>(TrayMouse::MiddleUp));
             break;
         case QSystemTrayIcon::Unknown:
             break;
         }
     }
 
-    std::unique_ptr<QSystemTrayIcon> m_icon;
+    QSystemTrayIcon* m_icon = nullptr;
     std::uint32_t m_id = 0;
     std::function<void(int)> m_callback;
 };
 
 } // namespace
 
-std::uint32_t iconHandle(const QIcon& icon) {
-    auto& registry = icons();
-    const std::uint32_t handle = static_cast<std::uint32_t>(registry.size() + 1);
-    registry[handle] = icon;
-    return handle;
-}
-
-QIcon iconFromHandle(std::uint32_t handle) {
-    const auto& registry = icons();
-    const auto it = registry.find(handle);
-    return it == registry.end() ? QIcon() : it->second;
-}
-
 TrayService& systemTray() {
-    static LinuxTray tray;
+    static QtTray tray;
     return tray;
 }
 

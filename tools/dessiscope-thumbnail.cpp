@@ -31,13 +31,19 @@ const char* kUsage = "usage: dessiscope-thumbnail [-s SIZE] INPUT OUTPUT.png\n"
                      "       dessiscope-thumbnail --vectors INPUT\n"
                      "INPUT is a drawing (.dwg), a slide (.sld), a slide library (.slb) or LIBRARY.slb(NAME).\n";
 
+// A path as text for messages (UTF-8 on Windows, the name's own bytes on Linux).
+std::string shown(const std::filesystem::path& p) {
+    const auto text = p.u8string();
+    return std::string(reinterpret_cast<const char*>(text.data()), text.size());
+}
+
 int fail(int code, const std::string& message) {
     std::fprintf(stderr, "dessiscope-thumbnail: %s\n", message.c_str());
     return code;
 }
 
 // The kind by content; by extension when the content says nothing.
-Kind kindOf(const std::string& input) {
+Kind kindOf(const std::filesystem::path& input) {
     const dsc::SlideReference ref = dsc::parseSlideReference(input);
     if (ref.isLibraryMember) {
         return Kind::Slide;
@@ -59,9 +65,10 @@ Kind kindOf(const std::string& input) {
             }
         }
     }
-    std::string ext = input.size() >= 4 ? input.substr(input.size() - 4) : std::string();
-    for (auto& c : ext) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    std::string ext;
+    const std::filesystem::path extension = input.extension();
+    for (const auto c : extension.native()) {
+        ext.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : static_cast<char>(c));
     }
     if (ext == ".dwg") {
         return Kind::Drawing;
@@ -107,12 +114,12 @@ int printJson(const Object& o) {
     return Success;
 }
 
-int info(const std::string& input) {
+int info(const std::filesystem::path& input) {
     const Kind kind = kindOf(input);
     if (kind == Kind::Drawing) {
         dsc::platform::FileSource source;
         if (!source.open(input)) {
-            return fail(Usage, "cannot read " + input);
+            return fail(Usage, "cannot read " + shown(input));
         }
         const dsc::DwgPreview p = dsc::readDwgPreview(source);
         Object o;
@@ -141,11 +148,11 @@ int info(const std::string& input) {
     if (kind == Kind::Library) {
         dsc::platform::FileSource source;
         if (!source.open(input)) {
-            return fail(Usage, "cannot read " + input);
+            return fail(Usage, "cannot read " + shown(input));
         }
         const auto dir = dsc::readSlideLibraryDirectory(source);
         if (dir.error == dsc::SlideLibraryError::NotALibrary || dir.error == dsc::SlideLibraryError::TooShort) {
-            return fail(Usage, input + ": " + dsc::describe(dir.error));
+            return fail(Usage, shown(input) + ": " + dsc::describe(dir.error));
         }
         Object o;
         o["kind"] = "library";
@@ -162,19 +169,19 @@ int info(const std::string& input) {
     if (kind == Kind::Slide) {
         const dsc::LoadedSlide s = dsc::platform::loadSlideFile(dsc::parseSlideReference(input));
         if (!s.ok()) {
-            return fail(Usage, input + ": " + dsc::describe(s.status));
+            return fail(Usage, shown(input) + ": " + dsc::describe(s.status));
         }
         Object o = slideJson(s.slide);
         o["kind"] = "slide";
         return printJson(o);
     }
-    return fail(Usage, input + ": not a drawing, a slide or a slide library");
+    return fail(Usage, shown(input) + ": not a drawing, a slide or a slide library");
 }
 
-int vectors(const std::string& input) {
+int vectors(const std::filesystem::path& input) {
     const dsc::LoadedSlide s = dsc::platform::loadSlideFile(dsc::parseSlideReference(input), true);
     if (!s.ok()) {
-        return fail(Usage, input + ": " + dsc::describe(s.status));
+        return fail(Usage, shown(input) + ": " + dsc::describe(s.status));
     }
     std::string out;
     char buffer[64];
@@ -197,43 +204,43 @@ int vectors(const std::string& input) {
     return Success;
 }
 
-int thumbnail(const std::string& input, const std::string& output, int size) {
+int thumbnail(const std::filesystem::path& input, const std::filesystem::path& output, int size) {
     dsc::Raster image;
     const Kind kind = kindOf(input);
     if (kind == Kind::Drawing) {
         dsc::platform::FileSource source;
         if (!source.open(input)) {
-            return fail(Usage, input + ": file cannot be opened");
+            return fail(Usage, shown(input) + ": file cannot be opened");
         }
         dsc::DrawingPicture d = dsc::readDrawingPicture(source, size); // scaled down, never magnified
         if (d.preview.status == dsc::DwgPreviewStatus::Unreadable) {
-            return fail(Usage, input + ": " + d.preview.detail);
+            return fail(Usage, shown(input) + ": " + d.preview.detail);
         }
         if (!d.ok()) {
-            return fail(NoPreview, input + ": " + d.preview.detail);
+            return fail(NoPreview, shown(input) + ": " + d.preview.detail);
         }
         image = std::move(d.image);
     } else if (kind == Kind::Slide || kind == Kind::Library) {
         const dsc::LoadedSlide s = dsc::platform::loadSlideFile(dsc::parseSlideReference(input), true);
         if (s.status == dsc::SlideLoadStatus::NoSuchSlide) {
-            return fail(NoPreview, input + ": " + dsc::describe(s.status));
+            return fail(NoPreview, shown(input) + ": " + dsc::describe(s.status));
         }
         if (!s.ok()) {
-            return fail(Usage, input + ": " + dsc::describe(s.status));
+            return fail(Usage, shown(input) + ": " + dsc::describe(s.status));
         }
         image = dsc::renderSlide(s.slide, size, size);
     } else {
-        return fail(Usage, input + ": not a drawing, a slide or a slide library");
+        return fail(Usage, shown(input) + ": not a drawing, a slide or a slide library");
     }
     std::vector<std::uint8_t> png;
     if (const std::string why = dsc::encodePng(image, png); !why.empty()) {
-        return fail(Usage, "cannot write " + output + ": " + why);
+        return fail(Usage, "cannot write " + shown(output) + ": " + why);
     }
     std::ofstream out(std::filesystem::path(output), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
     out.close();
     if (!out) {
-        return fail(Usage, "cannot write " + output);
+        return fail(Usage, "cannot write " + shown(output));
     }
     return Success;
 }
@@ -242,7 +249,7 @@ int thumbnail(const std::string& input, const std::string& output, int size) {
 
 int main(int argc, char* argv[]) {
     // No toolkit, no display: the readers, the PNG codec and nothing written but the output.
-    std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::filesystem::path> args = dsc::platform::commandLineArguments(argc, argv);
     if (args.size() == 2 && args[0] == "--info") {
         return info(args[1]);
     }
@@ -251,8 +258,9 @@ int main(int argc, char* argv[]) {
     }
     int size = 256;
     if (args.size() == 4 && args[0] == "-s") {
+        const std::string text = shown(args[1]);
         char* end = nullptr;
-        const long s = std::strtol(args[1].c_str(), &end, 10);
+        const long s = std::strtol(text.c_str(), &end, 10);
         if (!end || *end != '\0' || s < 1 || s > 4096) {
             std::fputs(kUsage, stderr);
             return fail(Usage, "SIZE must be a whole number from 1 to 4096");
@@ -260,7 +268,7 @@ int main(int argc, char* argv[]) {
         size = static_cast<int>(s);
         args.erase(args.begin(), args.begin() + 2);
     }
-    if (args.size() != 2 || args[0].empty() || args[0][0] == '-') {
+    if (args.size() != 2 || args[0].empty() || args[0].native()[0] == '-') {
         std::fputs(kUsage, stderr);
         return Usage;
     }

@@ -6,24 +6,26 @@
 
 namespace dsc {
 
-SlideReference parseSlideReference(const std::string& reference) {
+SlideReference parseSlideReference(const std::filesystem::path& reference) {
+    using Char = std::filesystem::path::value_type;
     SlideReference ref;
     ref.file = reference;
+    const auto& text = reference.native();
     std::error_code ec;
-    if (reference.empty() || reference.back() != ')' || std::filesystem::is_regular_file(ref.file, ec)) {
+    if (text.empty() || text.back() != Char(')') || std::filesystem::is_regular_file(reference, ec)) {
         return ref;
     }
-    std::size_t fallback = reference.rfind('(');
-    if (fallback == std::string::npos) {
+    const std::size_t fallback = text.rfind(Char('('));
+    if (fallback == text.npos) {
         return ref;
     }
     std::size_t split = fallback;
     for (std::size_t pos = fallback;; --pos) {
-        pos = reference.rfind('(', pos);
-        if (pos == std::string::npos) {
+        pos = text.rfind(Char('('), pos);
+        if (pos == text.npos) {
             break;
         }
-        if (std::filesystem::is_regular_file(std::filesystem::path(reference.substr(0, pos)), ec)) {
+        if (std::filesystem::is_regular_file(std::filesystem::path(text.substr(0, pos)), ec)) {
             split = pos;
             break;
         }
@@ -31,8 +33,12 @@ SlideReference parseSlideReference(const std::string& reference) {
             break;
         }
     }
-    ref.file = reference.substr(0, split);
-    ref.member = reference.substr(split + 1, reference.size() - split - 2);
+    ref.file = text.substr(0, split);
+    // Member names are the directory's bytes: ASCII in practice, and Windows-1252 for the rest.
+    const auto member = text.substr(split + 1, text.size() - split - 2);
+    for (Char c : member) {
+        ref.member.push_back(static_cast<char>(c));
+    }
     ref.isLibraryMember = true;
     return ref;
 }

@@ -22,7 +22,7 @@ struct SlideReference {
 // The text form "LIBRARY(NAME)", as typed on a command line (native path text). An existing file
 // whose name ends in ")" is that file; otherwise the split is at the last "(" whose prefix names
 // an existing file, or at the last "(" when none does.
-SlideReference parseSlideReference(const std::string& reference);
+SlideReference parseSlideReference(const std::filesystem::path& reference);
 
 enum class SlideLoadStatus { Ok, Empty, Unreadable, NotASlide, NotALibrary, NoSuchSlide, TooLarge };
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <vector>
 
 namespace dsc::platform {
 
@@ -30,6 +31,9 @@ private:
     std::intptr_t m_handle = kNoHandle; // the system's descriptor or handle
     std::uint64_t m_size = 0;
 };
+
+// The program's arguments as paths, whatever characters they hold (the wide command line on Windows).
+std::vector<std::filesystem::path> commandLineArguments(int argc, char** argv);
 
 // Opens the reference's file and loads the slide it names from it.
 LoadedSlide loadSlideFile(const SlideReference& ref, bool firstMember = false);

@@ -22,6 +22,7 @@ using test::writeDib;
 #define DSC_ASAN 1
 #endif
 
+#ifndef DSC_ASAN
 namespace {
 
 // In a child process: limits the address space to what is in use plus 64 MB, then decodes.
@@ -38,6 +39,7 @@ namespace {
 }
 
 } // namespace
+#endif
 
 TEST(DibDeathTest, ShortOfMemoryIsARefusalNotTheEnd) {
 #ifdef DSC_ASAN

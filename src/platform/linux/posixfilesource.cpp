@@ -58,4 +58,8 @@ bool FileSource::readAt(std::uint64_t offset, std::span<std::uint8_t> out) {
     return true;
 }
 
+std::vector<std::filesystem::path> commandLineArguments(int argc, char** argv) {
+    return std::vector<std::filesystem::path>(argv + 1, argv + argc);
+}
+
 } // namespace dsc::platform

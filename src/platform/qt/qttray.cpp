@@ -1,4 +1,5 @@
-// Tray icon on Linux: a QSystemTrayIcon (XEmbed or StatusNotifier, as the desktop offers).
+// The tray icon through QSystemTrayIcon: XEmbed or StatusNotifier on Linux, the shell's
+// notification area (Shell_NotifyIcon) on Windows.
 #include "platform/tray.h"
 
 #include <QSystemTrayIcon>

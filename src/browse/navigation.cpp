@@ -42,22 +42,30 @@ bool wildcardMatch(const NativeString& name, std::string_view pattern) {
     return p == pattern.size();
 }
 
-// The root a folder tree starts from: "/", "C:\", or "\\server\share\" for a network share.
+// The root a folder tree starts from: "/", "C:\", or "\\server\share\" for a network share
+// (entered at the share, never at the bare server; read from the text, as not every standard
+// library takes "\\server" for a root name).
 std::filesystem::path browsingRoot(const std::filesystem::path& folder, std::filesystem::path& rest) {
-    std::filesystem::path root = folder.root_path();
-    rest = folder.relative_path();
-    const NativeString name = folder.root_name().native();
-    if (name.size() > 2 && isSeparator(name[0]) && isSeparator(name[1]) && !rest.empty()) {
-        // A share is entered at \\server\share\, never at the bare server.
-        auto first = rest.begin();
-        root /= *first;
-        root += std::filesystem::path::preferred_separator;
-        std::filesystem::path remaining;
-        for (auto it = std::next(first); it != rest.end(); ++it) {
-            remaining /= *it;
-        }
-        rest = remaining;
+    const NativeString& text = folder.native();
+    const bool share = std::filesystem::path::preferred_separator != Char('/') && text.size() > 2 &&
+                       isSeparator(text[0]) && isSeparator(text[1]) && !isSeparator(text[2]);
+    if (!share) {
+        rest = folder.relative_path();
+        return folder.root_path();
     }
+    std::size_t end = 2, parts = 0;
+    while (end < text.size() && parts < 2) { // past the server's name, then the share's
+        while (end < text.size() && !isSeparator(text[end])) {
+            ++end;
+        }
+        ++parts;
+        if (parts < 2 && end < text.size()) {
+            ++end;
+        }
+    }
+    NativeString root = text.substr(0, end);
+    root.push_back(std::filesystem::path::preferred_separator);
+    rest = end + 1 < text.size() ? std::filesystem::path(text.substr(end + 1)) : std::filesystem::path();
     return root;
 }
 
@@ -139,7 +147,8 @@ std::vector<std::filesystem::path> subfolders(platform::FileSystem& fs, const st
 std::vector<std::filesystem::path> ancestry(const std::filesystem::path& folder) {
     std::vector<std::filesystem::path> chain;
     std::filesystem::path rest;
-    std::filesystem::path current = browsingRoot(folder.lexically_normal(), rest);
+    std::filesystem::path current = browsingRoot(folder, rest);
+    rest = rest.lexically_normal();
     if (!current.empty()) {
         chain.push_back(current);
     }

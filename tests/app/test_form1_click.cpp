@@ -8,7 +8,6 @@
 #include "support/dwgwriter.h"
 #include "support/fakefilesystem.h"
 #include "support/faketray.h"
-#include "support/lockholder.h"
 #include "support/samples.h"
 #include "support/slidewriter.h"
 #include "support/testwindow.h"
@@ -18,9 +17,6 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
-
-#include <fcntl.h>
-#include <sys/stat.h>
 
 using namespace dsc;
 
@@ -130,21 +126,6 @@ TEST_F(FileClick, VanishedFileLeavesEmptyLabelsAndGoesOn) {
     click("SYMBOLES.SLB");
     EXPECT_TRUE(form->lstSld1->isVisible());
     EXPECT_EQ(form->lstSld1->count(), 0);
-}
-
-TEST_F(FileClick, ReadOnlyFileHeldLockedByAnotherProgramShowsItsRealDates) {
-    // Last written 2001-02-03 04:05:06 UTC, read-only, and held open for writing under an exclusive
-    // lock by another process: the dates are still read (nothing here opens it for writing or locks it).
-    const auto path = dir / "plan.dwg";
-    const struct timespec times[2] = {{981173106, 0}, {981173106, 0}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
-    test::LockHolder holder(path);
-    ASSERT_TRUE(holder.locked());
-    ::chmod(path.c_str(), 0444);
-    click("plan.dwg");
-    const std::int64_t written = 116444736000000000LL + 981173106LL * 10000000LL;
-    EXPECT_EQ(form->lblModif->text().toStdString(), DateEnTexte(written, form.locale));
-    EXPECT_FALSE(form->DwgVignette1->image().isNull()); // and the preview is read as well
 }
 
 // With a fake file system: the root folder and the texts of the facts.

@@ -1,4 +1,5 @@
 // The Linux file-system backend: mount-table names, udev labels, time stamps at the extremes.
+#include "browse/navigation.h"
 #include "platform/filesystem.h"
 #include "platform/linux/mountnames.h"
 #include "support/samples.h"
@@ -6,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
 
@@ -62,4 +64,69 @@ TEST(FileTimesAtTheExtremes, FarFutureAndFarPastAreClamped) {
         EXPECT_EQ(*t.lastWrite, c.expected == INT64_MAX || c.expected == 0 ? c.expected : c.expected + 9999999);
     }
     std::filesystem::remove(path);
+}
+
+// The real backend: names that are not valid UTF-8 are listed with their bytes intact.
+TEST(RealFileSystem, ListsUndecodableNamesAndSkipsHidden) {
+    test::TempDir dir;
+    const std::string odd = "caf\xe9.dwg"; // Latin-1 byte: invalid UTF-8
+    test::writeFile(dir / odd, {1, 2, 3});
+    test::writeFile(dir / "Plan.DWG", {});
+    test::writeFile(dir / ".cache.dwg", {});
+    test::writeFile(dir / "readme.txt", {});
+    std::filesystem::create_directory(dir / "sub.dwg");
+    std::filesystem::create_symlink(dir / "loop", dir / "loop"); // a link to itself
+    ::mkfifo((dir / "pipe.sld").c_str(), 0600);
+    auto& fs = platform::systemFileSystem();
+    const auto files = matchingFiles(fs, dir.path());
+    std::vector<std::string> names;
+    for (const auto& f : files) {
+        names.push_back(f.native());
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{odd, "pipe.sld", "Plan.DWG"}));
+    EXPECT_EQ(fs.fileSize(dir / odd), 3u);
+    EXPECT_EQ(subfolders(fs, dir.path()), (std::vector<std::filesystem::path>{"sub.dwg"}));
+    EXPECT_FALSE(platform::displayText(odd).empty());
+}
+
+TEST(RealFileSystem, VolumesIncludeTheRoot) {
+    const auto volumes = platform::systemFileSystem().volumes();
+    ASSERT_FALSE(volumes.empty());
+    EXPECT_GE(volumeIndexFor(volumes, "/"), 0);
+    for (const auto& v : volumes) {
+        EXPECT_NE(v.root.native().rfind("/proc", 0), 0u);
+        EXPECT_NE(v.root.native().rfind("/sys", 0), 0u);
+    }
+}
+
+TEST(FileTimes, ReadWithoutWritingOrLocking) {
+    test::TempDir dir;
+    const auto path = dir / "plan.dwg";
+    test::writeFile(path, {1, 2, 3});
+    // Last written 2001-02-03 04:05:06 UTC.
+    const struct timespec times[2] = {{981173106, 0}, {981173106, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    ::chmod(path.c_str(), 0444); // read-only
+    const int holder = ::open(path.c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0); // held exclusively by "another program"
+    struct stat before {};
+    ::stat(path.c_str(), &before);
+
+    auto& fs = platform::systemFileSystem();
+    const platform::FileTimes t = fs.fileTimes(path);
+    ASSERT_TRUE(t.lastWrite.has_value());
+    EXPECT_EQ(*t.lastWrite, 116444736000000000LL + 981173106LL * 10000000LL);
+    if (t.creation) {
+        EXPECT_GT(*t.creation, *t.lastWrite); // born now, back-dated write time
+    }
+    EXPECT_EQ(fs.fileSize(path), 3u);
+    struct stat after {};
+    ::stat(path.c_str(), &after);
+    EXPECT_EQ(before.st_ctim.tv_sec, after.st_ctim.tv_sec);
+    EXPECT_EQ(before.st_ctim.tv_nsec, after.st_ctim.tv_nsec);
+    ::close(holder);
+
+    const platform::FileTimes gone = fs.fileTimes(dir / "missing.dwg");
+    EXPECT_FALSE(gone.lastWrite || gone.creation);
+    EXPECT_FALSE(fs.fileSize(dir / "missing.dwg").has_value());
 }

@@ -16,16 +16,16 @@ public:
         platform::FileTimes times;
     };
 
-    void addFolder(const std::string& path) { m_nodes[path] = Node{true, 0, {}}; }
+    void addFolder(const std::string& path) { m_nodes[key(path)] = Node{true, 0, {}}; }
     void addFile(const std::string& path, std::uint64_t size = 0, platform::FileTimes times = {}) {
-        m_nodes[path] = Node{false, size, times};
+        m_nodes[key(path)] = Node{false, size, times};
     }
-    void remove(const std::string& path) { m_nodes.erase(path); }
+    void remove(const std::string& path) { m_nodes.erase(key(path)); }
     std::vector<platform::Volume> volumeList{{"/", {}}};
     std::vector<std::string> unreadable; // folders whose listing fails
 
     std::optional<std::vector<platform::DirEntry>> list(const std::filesystem::path& dir) override {
-        const std::string d = dir.native();
+        const std::string d = key(dir);
         for (const auto& u : unreadable) {
             if (u == d) {
                 return std::nullopt;
@@ -46,23 +46,32 @@ public:
         return out;
     }
     bool isDirectory(const std::filesystem::path& path) override {
-        auto it = m_nodes.find(path.native());
-        return path == "/" || (it != m_nodes.end() && it->second.isDirectory);
+        auto it = m_nodes.find(key(path));
+        return key(path) == "/" || (it != m_nodes.end() && it->second.isDirectory);
     }
     std::vector<platform::Volume> volumes() override { return volumeList; }
     std::optional<std::uint64_t> fileSize(const std::filesystem::path& path) override {
-        auto it = m_nodes.find(path.native());
+        auto it = m_nodes.find(key(path));
         if (it == m_nodes.end() || it->second.isDirectory) {
             return std::nullopt;
         }
         return it->second.size;
     }
     platform::FileTimes fileTimes(const std::filesystem::path& path) override {
-        auto it = m_nodes.find(path.native());
+        auto it = m_nodes.find(key(path));
         return it == m_nodes.end() ? platform::FileTimes{} : it->second.times;
     }
 
 private:
+    // Paths as "/"-separated text without a trailing separator, whatever the system's separator.
+    static std::string key(const std::filesystem::path& p) {
+        std::string k = p.lexically_normal().generic_string();
+        while (k.size() > 1 && k.back() == '/') {
+            k.pop_back();
+        }
+        return k;
+    }
+
     std::map<std::string, Node> m_nodes;
 };
 

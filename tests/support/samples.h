@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
+#include <string>
 #include <vector>
 
 namespace dsc::test {
@@ -32,8 +34,16 @@ inline void writeFile(const std::filesystem::path& p, const std::vector<std::uin
 class TempDir {
 public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "dessiscope-test-XXXXXX").string();
-        m_path = ::mkdtemp(pattern.data());
+        std::random_device random;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const auto candidate =
+                std::filesystem::temp_directory_path() / ("dessiscope-test-" + std::to_string(random()));
+            std::error_code ec;
+            if (std::filesystem::create_directory(candidate, ec)) {
+                m_path = candidate;
+                return;
+            }
+        }
     }
     ~TempDir() {
         std::error_code ec;

@@ -35,8 +35,9 @@ public:
                                       FIND_FIRST_EX_LARGE_FETCH);
         if (h == INVALID_HANDLE_VALUE) {
             // An empty folder still has "." and ".."; a root may have nothing at all.
-            return ::GetLastError() == ERROR_FILE_NOT_FOUND ? std::optional<std::vector<DirEntry>>(std::vector<DirEntry>{})
-                                                             : std::nullopt;
+            return ::GetLastError() == ERROR_FILE_NOT_FOUND
+                       ? std::optional<std::vector<DirEntry>>(std::vector<DirEntry>{})
+                       : std::nullopt;
         }
         std::vector<DirEntry> entries;
         do {

@@ -14,11 +14,11 @@ namespace {
 
 std::string systemMessage(DWORD error) {
     wchar_t* text = nullptr;
-    const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                         FORMAT_MESSAGE_IGNORE_INSERTS,
-                                     nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    QString message = n ? QString::fromWCharArray(text, static_cast<qsizetype>(n)).trimmed()
-                        : QStringLiteral("error %1").arg(error);
+    const DWORD n =
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    QString message =
+        n ? QString::fromWCharArray(text, static_cast<qsizetype>(n)).trimmed() : QStringLiteral("error %1").arg(error);
     if (text) {
         ::LocalFree(text);
     }
@@ -58,12 +58,10 @@ public:
 class RecycleBin : public Trash {
 public:
     bool moveToTrash(const std::filesystem::path& path, std::string& reason) override {
-        // Files on volumes without a recycle bin (network shares, many USB keys) would be deleted
-        // for good: they stay, and the user is told why.
+        // Files on volumes without a recycle bin (network shares, removable keys) would be deleted
+        // for good: they stay, and the user is told why. Only fixed disks have a recycle bin.
         const std::filesystem::path root = path.root_path();
-        SHQUERYRBINFO bin{};
-        bin.cbSize = sizeof bin;
-        if (FAILED(::SHQueryRecycleBinW(root.c_str(), &bin))) {
+        if (::GetDriveTypeW(root.c_str()) != DRIVE_FIXED) {
             reason = "ce volume n'a pas de corbeille : le fichier n'est pas supprimé";
             return false;
         }

@@ -7,8 +7,8 @@ JOBS ?= $(shell nproc)
 # WERROR=ON turns warnings into errors in any preset (the ci preset always does).
 CMAKE_ARGS := $(if $(WERROR),-DDESSISCOPE_WARNINGS_AS_ERRORS=$(WERROR))
 
-.PHONY: all deps deps-run configure configure-run build run test test-clang test-sanitize bench fuzz package \
-	format format-check clean
+.PHONY: all deps deps-run deps-windows configure configure-run build run test test-clang test-sanitize bench fuzz \
+	package windows test-windows format format-check clean
 
 all: build
 
@@ -41,6 +41,20 @@ test-clang:
 
 test-sanitize:
 	@$(MAKE) --no-print-directory test PRESET=sanitize
+
+# Windows: dessiscope.exe and dessiscope-thumbnail.exe cross-built with mingw-w64 into build-windows/,
+# and every Windows suite run under Wine.
+deps-windows: deps
+	@bash scripts/install-deps.sh windows
+	@bash scripts/build-qt-windows.sh
+
+windows: deps-windows
+	@cmake --preset windows $(CMAKE_ARGS) >/dev/null
+	@cmake --build --preset windows -j $(JOBS)
+
+test-windows: windows
+	@xvfb-run -a -s "-screen 0 1024x768x24" ctest --preset windows
+	@bash tests/e2e/tray_e2e_windows.sh build-windows
 
 package: build
 	@cd $(BUILD_DIR) && cpack -G DEB

@@ -2,6 +2,7 @@
 # Installs the Debian/Ubuntu packages Dessiscope needs; does nothing when they are all there.
 #   install-deps.sh run    what building and running the program needs
 #   install-deps.sh test   that, plus what the tests, benchmarks and fuzzers need (the default)
+#   install-deps.sh windows  what the Windows build and its tests under Wine need
 set -euo pipefail
 what=${1:-test}
 
@@ -16,10 +17,13 @@ TEST_PACKAGES=(
     xvfb xauth x11-utils xdotool trayer imagemagick libx11-dev openbox
     locales netpbm shared-mime-info desktop-file-utils appstream libglib2.0-bin dpkg-dev file lintian time
 )
+# The Windows build: the cross compiler, Wine to run its tests, what the Qt cross build needs.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 xz-utils dpkg-dev)
 case $what in
 run) wanted=("${RUN_PACKAGES[@]}") ;;
 test) wanted=("${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}") ;;
-*) echo "usage: install-deps.sh [run|test]" >&2; exit 2 ;;
+windows) wanted=("${WINDOWS_PACKAGES[@]}") ;;
+*) echo "usage: install-deps.sh [run|test|windows]" >&2; exit 2 ;;
 esac
 
 missing=()

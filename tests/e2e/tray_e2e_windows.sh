@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# dessiscope.exe under Wine in a real XEmbed tray: Xvfb, trayer, real input with xdotool. Wine's
+# explorer.exe docks the icon, so the icon is found by its place in trayer's panel.
+#   tray_e2e_windows.sh BUILD_DIR [SCREENSHOT.png]
+# Starts in the tray with no window; a double-click on the icon opens the window; the tray button
+# hides it again; a right click shows the menu; "Désactiver" ends the program and leaves no icon.
+set -u
+build=$(realpath "$1"); shot=${2:-}
+here=$(cd "$(dirname "$0")/../.." && pwd)
+title='^Dessiscope - V 3.0$'
+work=$(mktemp -d)
+export DESSISCOPE_WINDOWS_BUILD=$build WINEPREFIX=$build/wineprefix
+cleanup() {
+    kill "${app:-}" 2>/dev/null
+    wineserver -k 2>/dev/null
+    kill "${trayer:-}" "${xvfb:-}" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+wait_for() { # TENTHS CMD...
+    local n=$1; shift
+    for ((i = 0; i < n; i++)); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
+    return 1
+}
+step=start
+check() { step=$1; shift; wait_for "$@" || { echo "tray end-to-end (Windows): FAILED at $step"; sed 's/^/  app: /' "$work/app.log" | grep -v 'Read access denied' | tail -5; exit 1; }; }
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/dpy" 2>/dev/null &
+xvfb=$!
+wait_for 50 test -s "$work/dpy"
+export DISPLAY=":$(head -1 "$work/dpy")"
+trayer --edge top --align right --widthtype request --height 32 --transparent false --tint 0x404040 \
+    --SetDockType true >/dev/null 2>&1 &
+trayer=$!
+panel() { xwininfo -root -tree 2>/dev/null | awk '/"panel": \("panel" "trayer"\)/ {print $1; exit}'; }
+panel_up() { [ -n "$(panel)" ]; }
+check "tray host up" 50 panel_up
+# The icon: a window of icon size inside trayer's panel (never ask xwininfo without an id: it would
+# wait for a click).
+icon() {
+    local p; p=$(panel)
+    [ -n "$p" ] && xwininfo -tree -id "$p" 2>/dev/null | awk '/^ +0x/ {
+        for (i = 2; i <= NF; ++i) if ($i ~ /^[0-9]+x[0-9]+\+/) { split($i, g, /[x+]/); if (g[1] >= 8 && g[2] >= 8) { print $1; exit } } }'
+}
+icon_present() { [ -n "$(icon)" ]; }
+icon_absent() { [ -z "$(icon)" ]; }
+main_window() { xdotool search --onlyvisible --name "$title" 2>/dev/null | head -1; }
+main_shown() { [ -n "$(main_window)" ]; }
+main_hidden() { [ -z "$(main_window)" ]; }
+menu_window() { # a visible window of the program that is not the main one and is menu-sized
+    for w in $(xdotool search --onlyvisible --classname 'dessiscope.exe' 2>/dev/null); do
+        [ "$w" = "$(main_window)" ] && continue
+        eval "$(xdotool getwindowgeometry --shell "$w")"
+        [ "$WIDTH" -gt 48 ] && [ "$HEIGHT" -gt 20 ] && [ "$HEIGHT" -lt 200 ] && { echo "$w"; return 0; }
+    done
+    return 1
+}
+menu_shown() { [ -n "$(menu_window)" ]; }
+app_ended() { ! kill -0 "$app" 2>/dev/null; }
+click_icon() { # BUTTON [REPEAT]
+    eval "$(xdotool getwindowgeometry --shell "$(icon)")"
+    xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click --repeat "${2:-1}" --delay 80 "$1"
+}
+
+mkdir -p "$work/Dessins"
+printf 'AC1032\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0' >"$work/Dessins/plan.dwg"
+sample=$here/../shared/samples/dwg/r2013_example.dwg
+[ -f "$sample" ] && cp "$sample" "$work/Dessins/Façade Ω 平面.dwg" # a real preview, for the screenshot
+(cd "$work/Dessins" && exec "$here/tests/windows/wine-run.sh" "$build/bin/dessiscope.exe") >"$work/app.log" 2>&1 &
+app=$!
+check "icon docked at start" 600 icon_present
+check "no window at start" 1 main_hidden
+sleep 1
+click_icon 1 2
+check "double-click opens the window" 100 main_shown
+check "icon removed" 50 icon_absent
+if [ -n "$shot" ]; then
+    sleep 1
+    win=$(main_window)
+    xdotool mousemove --window "$win" 40 118 click 1 # the first file
+    sleep 1.5
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" "$shot"
+fi
+win=$(main_window)
+sleep 0.5
+xdotool mousemove --window "$win" 268 260 click 1
+check "tray button hides the window" 50 main_hidden
+check "icon back" 100 icon_present
+sleep 0.5
+click_icon 3
+check "menu on right click" 50 menu_shown
+menu=$(menu_window)
+eval "$(xdotool getwindowgeometry --shell "$menu")"
+xdotool mousemove $((X + 30)) $((Y + HEIGHT - 10)) click 1
+check "Désactiver ends the program" 100 app_ended
+check "no icon left" 50 icon_absent
+echo "tray end-to-end (Windows): 1 passed, 0 failed"

@@ -1,5 +1,6 @@
 // Actions on the selected file: a slide picked, the drawing opened, the file trashed, the link.
 #include "app/form1.h"
+#include "browse/folderlist.h"
 #include "browse/filelist.h"
 #include "components/dwgvignette.h"
 #include "components/messagebox.h"
@@ -65,6 +66,25 @@ TEST_F(Actions, SlidePickedByFullNameInAFolderWithParentheses) {
         ASSERT_TRUE(form->Cliche1->hasSlide());
         EXPECT_EQ(form->Cliche1->slide().points[0].x, row + 1);
     }
+}
+
+TEST_F(Actions, NonAsciiNameListedPreviewedSizedLaunchedAndTrashed) {
+    const std::filesystem::path name(std::u8string(u8"Fa\u00e7ade \u03a9 \u5e73\u9762.dwg"));
+    std::filesystem::copy_file(folder / "plan.dwg", folder / name);
+    form->dirDisc1->setPath(folder);
+    ASSERT_TRUE(form->filFich1->clickName(name));
+    EXPECT_EQ(form->Fichier, name);
+    EXPECT_EQ(form->FichVi, folder / name);
+    EXPECT_FALSE(form->DwgVignette1->image().isNull());
+    EXPECT_FALSE(form->lblTaille->text().isEmpty());
+    form->DwgVignette1_Click();
+    ASSERT_EQ(launcher.calls.size(), 1u);
+    EXPECT_EQ(launcher.calls[0].fileName, name);
+    form->AfficheFenetre();
+    MessageBox::setNextAnswer(Answer::Yes);
+    form->cmdPoubelle_Click();
+    EXPECT_EQ(trash.trashed, (std::vector<std::filesystem::path>{folder / name}));
+    EXPECT_FALSE(std::filesystem::exists(folder / name));
 }
 
 TEST_F(Actions, ThumbnailClickHidesThenOpensTheDrawing) {

@@ -159,4 +159,14 @@ TEST(WindowsShell, RecycleBinTakesTheFileAndAFailureLeavesIt) {
     // A file that cannot go (it does not exist any more): told, and nothing else happens.
     EXPECT_FALSE(platform::systemTrash().moveToTrash(path, reason));
     EXPECT_FALSE(reason.empty());
+    // A file another program holds open without sharing: it stays where it is, and the user is told.
+    const auto held = dir / L"tenu.dwg";
+    test::writeFile(held, {1});
+    HANDLE h = ::CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    reason.clear();
+    EXPECT_FALSE(platform::systemTrash().moveToTrash(held, reason));
+    EXPECT_FALSE(reason.empty());
+    EXPECT_TRUE(std::filesystem::exists(held));
+    ::CloseHandle(h);
 }

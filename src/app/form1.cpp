@@ -38,6 +38,19 @@ void Form1::filFich1_Click() {
     lblMessage->setText(QStringLiteral(" "));
     Chemin = withTrailingSeparator(dirDisc1->path());
     Fichier = filFich1->selectedName();
+    if (Fichier.empty()) {
+        // The selection was taken away (Ctrl-click): nothing is selected, so no facts and no
+        // preview are shown, rather than the folder's own.
+        FichVi.clear();
+        lblTaille->setText(QString());
+        lblCreation->setText(QString());
+        lblModif->setText(QString());
+        lstSld1->hide();
+        Cliche1->hide();
+        DwgVignette1->setDwgFileName({});
+        DwgVignette1->show();
+        return;
+    }
     FichVi = Chemin / Fichier;
     FichInfo(FichVi);
     const auto size = m_services.fileSystem->fileSize(FichVi);

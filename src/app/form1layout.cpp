@@ -182,7 +182,12 @@ void Form1::buildControls() {
     lstSld1->setObjectName(QStringLiteral("lstSld1"));
     lstSld1->setGeometry(QRect(8, 213, 185, 69)); // top 3200 twips: 213 1/3 pixels
     lstSld1->setUniformItemSizes(true);
-    connect(lstSld1, &QListWidget::itemClicked, this, &Form1::lstSld1_Click);
+    // A click or the arrow keys: whatever makes a name current shows its slide.
+    connect(lstSld1, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* item) {
+        if (item) {
+            lstSld1_Click();
+        }
+    });
     connect(cmdIcon, &QAbstractButton::clicked, this, &Form1::cmdIcon_Click);
     connect(cmdPoubelle, &QAbstractButton::clicked, this, &Form1::cmdPoubelle_Click);
     connect(cmdURL, &QAbstractButton::clicked, this, &Form1::cmdURL_Click);

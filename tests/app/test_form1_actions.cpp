@@ -1,7 +1,7 @@
 // Actions on the selected file: a slide picked, the drawing opened, the file trashed, the link.
 #include "app/form1.h"
-#include "browse/folderlist.h"
 #include "browse/filelist.h"
+#include "browse/folderlist.h"
 #include "components/dwgvignette.h"
 #include "components/messagebox.h"
 #include "components/slideviewer.h"

@@ -160,3 +160,26 @@ TEST(FileClickReal, SamplesOfEveryKind) {
 }
 
 } // namespace
+
+TEST_F(FileClick, ArrowKeysInTheSlideListShowTheSlide) {
+    click("SYMBOLES.SLB");
+    form->lstSld1->setFocus();
+    QTest::keyClick(form->lstSld1, Qt::Key_Down); // the first name becomes current
+    ASSERT_TRUE(form->Cliche1->hasSlide());
+    EXPECT_EQ(form->Cliche1->reference(), (SlideReference{form->FichVi, "PORTE", true}));
+    QTest::keyClick(form->lstSld1, Qt::Key_Down);
+    EXPECT_EQ(form->Cliche1->reference(), (SlideReference{form->FichVi, "FENETRE_GAUCHE", true}));
+    EXPECT_EQ(form->Cliche1->slide().points[0].x, 2);
+}
+
+TEST_F(FileClick, DeselectedFileShowsNoStaleFacts) {
+    click("plan.dwg");
+    ASSERT_FALSE(form->lblTaille->text().isEmpty());
+    form->filFich1->currentItem()->setSelected(false); // what a Ctrl-click on it does
+    form->filFich1_Click();
+    EXPECT_TRUE(form->FichVi.empty());
+    EXPECT_TRUE(form->lblTaille->text().isEmpty());
+    EXPECT_TRUE(form->lblModif->text().isEmpty());
+    EXPECT_TRUE(form->lblCreation->text().isEmpty());
+    EXPECT_TRUE(form->DwgVignette1->image().isNull());
+}

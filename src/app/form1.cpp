@@ -30,6 +30,38 @@ void Form1::drvLecteurs_Change(const std::filesystem::path& root) {
     dirDisc1->setPath(root);
 }
 
+Form1::~Form1() {
+    m_services.fileSystem->watchVolumes({});
+}
+
+void Form1::volumesChanged() {
+    const std::filesystem::path shown = dirDisc1->path();
+    if (m_services.fileSystem->isDirectory(shown)) {
+        drvLecteurs->reload(shown); // the selected volume stays selected
+        return;
+    }
+    std::filesystem::path nearest = shown;
+    while (nearest.has_relative_path() && !m_services.fileSystem->isDirectory(nearest)) {
+        nearest = nearest.parent_path();
+    }
+    drvLecteurs->reload(nearest);
+    dirDisc1->setPath(nearest); // lists the folder's files anew
+    Fichier.clear();
+    lblMessage->setText(QStringLiteral(" "));
+    showNoFile();
+}
+
+void Form1::showNoFile() {
+    FichVi.clear();
+    lblTaille->setText(QString());
+    lblCreation->setText(QString());
+    lblModif->setText(QString());
+    lstSld1->hide();
+    Cliche1->hide();
+    DwgVignette1->setDwgFileName({});
+    DwgVignette1->show();
+}
+
 void Form1::dirDisc1_Change(const std::filesystem::path& folder) {
     filFich1->setFolder(folder);
 }
@@ -41,14 +73,7 @@ void Form1::filFich1_Click() {
     if (Fichier.empty()) {
         // The selection was taken away (Ctrl-click): nothing is selected, so no facts and no
         // preview are shown, rather than the folder's own.
-        FichVi.clear();
-        lblTaille->setText(QString());
-        lblCreation->setText(QString());
-        lblModif->setText(QString());
-        lstSld1->hide();
-        Cliche1->hide();
-        DwgVignette1->setDwgFileName({});
-        DwgVignette1->show();
+        showNoFile();
         return;
     }
     FichVi = Chemin / Fichier;

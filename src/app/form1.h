@@ -48,6 +48,7 @@ class Form1 : public QWidget {
 
 public:
     explicit Form1(const Form1Services& services = {}, QWidget* parent = nullptr);
+    ~Form1() override;
 
     // Start-up: fills the tray record, puts the tool in the tray (or shows the window where the
     // desktop has no notification area), hides the list of slide names and the slide viewer.
@@ -66,6 +67,9 @@ public:
 
     // Navigation.
     void drvLecteurs_Change(const std::filesystem::path& root);
+    // A volume came or went: the drive list follows; a folder shown that went with it gives way to
+    // its nearest folder still there, and what was shown of its files is cleared.
+    void volumesChanged();
     void dirDisc1_Change(const std::filesystem::path& folder);
     // Selection of a file: records it, shows its facts and switches the preview.
     void filFich1_Click();
@@ -123,6 +127,8 @@ protected:
 
 private:
     void buildControls();
+    // No file selected: no facts, no preview, the empty thumbnail.
+    void showNoFile();
     void trayReady();
     QLabel* makeLabel(const char* name, const QString& text, QRect geometry);
 

@@ -80,6 +80,7 @@ Form1::Form1(const Form1Services& services, QWidget* parent)
     if (!dirDisc1->setPath(start)) {
         dirDisc1->setPath(drvLecteurs->currentRoot());
     }
+    m_services.fileSystem->watchVolumes([this] { volumesChanged(); });
 }
 
 QLabel* Form1::makeLabel(const char* name, const QString& text, QRect geometry) {

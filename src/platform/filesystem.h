@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,6 +39,9 @@ public:
     virtual std::optional<std::uint64_t> fileSize(const std::filesystem::path& path) = 0;
     // Reads the times without opening the file for writing or locking it.
     virtual FileTimes fileTimes(const std::filesystem::path& path) = 0;
+    // Calls `changed` (in the event loop) whenever a volume comes or goes; an empty function stops
+    // it. Systems that cannot tell keep the list they had.
+    virtual void watchVolumes(std::function<void()> changed) { (void)changed; }
 };
 
 // The machine's own file system.

@@ -1,8 +1,10 @@
 // Hostile and broken files: each must end cleanly, with a clear outcome, and the window must go on.
 #include "app/form1.h"
+#include "browse/drivelist.h"
 #include "browse/fileinfo.h"
 #include "browse/filelist.h"
 #include "browse/folderlist.h"
+#include "browse/navigation.h"
 #include "components/dwgvignette.h"
 #include "components/previewimages.h"
 #include "components/slideviewer.h"
@@ -19,10 +21,14 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <map>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -326,4 +332,51 @@ TEST(ReadOnlyMount, BrowsingAndClickingEveryKind) {
     form->lstSld1->setCurrentRow(0);
     form->lstSld1_Click();
     EXPECT_TRUE(form->Cliche1->hasSlide());
+}
+
+// Runs inside a private mount namespace (see mount_test.sh): a volume mounted while the window is
+// open appears in the drive list; unmounted, it goes, and a folder shown on it gives way to the
+// nearest one still there, with nothing left shown of its files.
+TEST(VolumesComeAndGo, MountedThenUnmountedWhileTheWindowIsOpen) {
+    const char* where = std::getenv("DSC_MOUNT_POINT");
+    if (!where) {
+        GTEST_SKIP() << "runs from mount_test.sh";
+    }
+    const std::filesystem::path point = where;
+    test::TempDir home;
+    test::writeFile(
+        home / "plan.dwg",
+        test::drawingWith(2, test::writeDib(4, 4, 24, [](int, int) -> std::uint32_t { return 0; })).build());
+    test::TestWindow form(home.path());
+    form.services.fileSystem = &platform::systemFileSystem();
+    form.open();
+    auto listed = [&] {
+        for (const auto& v : form->drvLecteurs->volumes()) {
+            if (v.root == point) {
+                return true;
+            }
+        }
+        return false;
+    };
+    ASSERT_FALSE(listed());
+    // A folder bound there stands for a key plugged in (memory file systems are not listed as drives).
+    test::TempDir key;
+    ASSERT_EQ(::mount(key.path().c_str(), point.c_str(), nullptr, MS_BIND, nullptr), 0) << std::strerror(errno);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return listed(); })); // no polling: the mount table's notice
+    EXPECT_EQ(form->drvLecteurs->currentRoot(),
+              form->drvLecteurs->volumes()[std::size_t(volumeIndexFor(form->drvLecteurs->volumes(), home.path()))]
+                  .root); // the selected volume stays selected
+    std::filesystem::create_directories(point / "Plans" / "Lot 3");
+    test::writeFile(point / "Plans" / "Lot 3" / "coupe.sld", test::simpleSlide());
+    form->dirDisc1->setPath(point / "Plans" / "Lot 3");
+    ASSERT_TRUE(form->filFich1->clickName("coupe.sld"));
+    ASSERT_FALSE(form->lblTaille->text().isEmpty());
+    ASSERT_EQ(::umount(point.c_str()), 0) << std::strerror(errno);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !listed(); }));
+    EXPECT_EQ(form->dirDisc1->path(), point); // the nearest folder still there: the bare mount point
+    EXPECT_EQ(form->filFich1->count(), 0);
+    EXPECT_TRUE(form->FichVi.empty());
+    EXPECT_TRUE(form->lblTaille->text().isEmpty());
+    EXPECT_TRUE(form->lblModif->text().isEmpty());
+    EXPECT_FALSE(form->Cliche1->isVisible());
 }

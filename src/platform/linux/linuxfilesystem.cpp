@@ -3,6 +3,7 @@
 #include "platform/linux/mountnames.h"
 
 #include <QFile>
+#include <QSocketNotifier>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -78,6 +79,13 @@ std::map<std::string, std::string> deviceLabels() {
 
 class LinuxFileSystem : public FileSystem {
 public:
+    ~LinuxFileSystem() override {
+        m_watch.reset();
+        if (m_mountTable >= 0) {
+            ::close(m_mountTable);
+        }
+    }
+
     std::optional<std::vector<DirEntry>> list(const std::filesystem::path& dir) override {
         const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0) {
@@ -159,6 +167,29 @@ public:
         return static_cast<std::uint64_t>(st.st_size);
     }
 
+    void watchVolumes(std::function<void()> changed) override {
+        m_watch.reset();
+        if (m_mountTable >= 0) {
+            ::close(m_mountTable);
+            m_mountTable = -1;
+        }
+        if (!changed) {
+            return;
+        }
+        // The kernel marks the mount table with an exceptional condition whenever a file system is
+        // mounted or unmounted: no timer, nothing wakes while nothing changes.
+        m_mountTable = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
+        if (m_mountTable < 0) {
+            return;
+        }
+        drain(m_mountTable);
+        m_watch = std::make_unique<QSocketNotifier>(m_mountTable, QSocketNotifier::Exception);
+        QObject::connect(m_watch.get(), &QSocketNotifier::activated, m_watch.get(), [this, changed] {
+            drain(m_mountTable); // reading the table to its end arms the next notice
+            changed();
+        });
+    }
+
     FileTimes fileTimes(const std::filesystem::path& path) override {
         FileTimes times;
         struct statx sx {};
@@ -173,6 +204,17 @@ public:
         }
         return times;
     }
+
+private:
+    static void drain(int fd) {
+        char buffer[4096];
+        ::lseek(fd, 0, SEEK_SET);
+        while (::read(fd, buffer, sizeof buffer) > 0) {
+        }
+    }
+
+    int m_mountTable = -1;
+    std::unique_ptr<QSocketNotifier> m_watch;
 };
 
 } // namespace

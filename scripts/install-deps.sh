@@ -16,6 +16,7 @@ TEST_PACKAGES=(
     clang libclang-rt-dev clang-format
     xvfb xauth x11-utils xdotool trayer imagemagick libx11-dev openbox
     locales netpbm shared-mime-info desktop-file-utils appstream libglib2.0-bin dpkg-dev file lintian time
+    dbus-daemon
 )
 # The Windows build: the cross compiler, Wine to run its tests, what the Qt cross build needs.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 xz-utils dpkg-dev)

@@ -8,6 +8,10 @@
 
 namespace dsc::platform {
 
+// Whether Qt's tray icon is a StatusNotifierItem (the desktop's panel has registered a host with
+// the watcher) rather than an icon in an XEmbed or Windows notification area.
+bool statusNotifierInUse();
+
 namespace {
 
 class QtTray : public TrayService {
@@ -18,6 +22,7 @@ public:
         }
         m_icon = new QSystemTrayIcon(icon.icon);
         m_id = icon.id;
+        m_primaryOpens = statusNotifierInUse();
         m_icon->setToolTip(icon.tip);
         if (icon.notify) {
             QObject::connect(m_icon, &QSystemTrayIcon::activated, m_icon,
@@ -51,7 +56,9 @@ private:
         }
         switch (reason) {
         case QSystemTrayIcon::Trigger:
-            m_callback(static_cast<int>(TrayMouse::LeftUp));
+            // Panels that speak StatusNotifierItem send one primary click (Activate) and never a
+            // double-click: there, that click is what opens the window.
+            m_callback(static_cast<int>(m_primaryOpens ? TrayMouse::LeftDoubleClick : TrayMouse::LeftUp));
             break;
         case QSystemTrayIcon::DoubleClick:
             m_callback(static_cast<int>(TrayMouse::LeftDoubleClick));
@@ -68,6 +75,7 @@ private:
     }
 
     QSystemTrayIcon* m_icon = nullptr;
+    bool m_primaryOpens = false;
     std::uint32_t m_id = 0;
     std::function<void(int)> m_callback;
 };

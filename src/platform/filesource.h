@@ -28,6 +28,11 @@ public:
 
 private:
     static constexpr std::intptr_t kNoHandle = -1;
+    // The system's part: release a handle; read up to `count` bytes at `offset` (0 on an error or
+    // at the end of the file).
+    static void release(std::intptr_t handle);
+    static std::size_t readSome(std::intptr_t handle, std::uint64_t offset, std::uint8_t* out, std::size_t count);
+
     std::intptr_t m_handle = kNoHandle; // the system's descriptor or handle
     std::uint64_t m_size = 0;
 };

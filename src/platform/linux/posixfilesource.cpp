@@ -9,10 +9,6 @@
 
 namespace dsc::platform {
 
-FileSource::~FileSource() {
-    close();
-}
-
 bool FileSource::open(const std::filesystem::path& path) {
     close();
     // O_NONBLOCK: a FIFO opened for reading would otherwise wait for a writer.
@@ -31,31 +27,18 @@ bool FileSource::open(const std::filesystem::path& path) {
     return true;
 }
 
-void FileSource::close() {
-    if (m_handle != kNoHandle) {
-        ::close(static_cast<int>(m_handle));
-        m_handle = kNoHandle;
-    }
-    m_size = 0;
+void FileSource::release(std::intptr_t handle) {
+    ::close(static_cast<int>(handle));
 }
 
-bool FileSource::readAt(std::uint64_t offset, std::span<std::uint8_t> out) {
-    if (m_handle == kNoHandle || offset > m_size || out.size() > m_size - offset) {
-        return false;
-    }
-    std::size_t done = 0;
-    while (done < out.size()) {
-        const ssize_t n = ::pread(static_cast<int>(m_handle), out.data() + done, out.size() - done,
-                                  static_cast<off_t>(offset + done));
+std::size_t FileSource::readSome(std::intptr_t handle, std::uint64_t offset, std::uint8_t* out, std::size_t count) {
+    while (true) {
+        const ssize_t n = ::pread(static_cast<int>(handle), out, count, static_cast<off_t>(offset));
         if (n < 0 && errno == EINTR) {
             continue;
         }
-        if (n <= 0) {
-            return false; // an error, or the file shrank since it was opened
-        }
-        done += static_cast<std::size_t>(n);
+        return n > 0 ? static_cast<std::size_t>(n) : 0;
     }
-    return true;
 }
 
 std::vector<std::filesystem::path> commandLineArguments(int argc, char** argv) {

@@ -9,10 +9,6 @@
 
 namespace dsc::platform {
 
-FileSource::~FileSource() {
-    close();
-}
-
 bool FileSource::open(const std::filesystem::path& path) {
     close();
     // Shared for reading, writing and deleting: the CAD program that has the drawing open is not
@@ -33,32 +29,17 @@ bool FileSource::open(const std::filesystem::path& path) {
     return true;
 }
 
-void FileSource::close() {
-    if (m_handle != kNoHandle) {
-        ::CloseHandle(reinterpret_cast<HANDLE>(m_handle));
-        m_handle = kNoHandle;
-    }
-    m_size = 0;
+void FileSource::release(std::intptr_t handle) {
+    ::CloseHandle(reinterpret_cast<HANDLE>(handle));
 }
 
-bool FileSource::readAt(std::uint64_t offset, std::span<std::uint8_t> out) {
-    if (m_handle == kNoHandle || offset > m_size || out.size() > m_size - offset) {
-        return false;
-    }
-    std::size_t done = 0;
-    while (done < out.size()) {
-        const std::uint64_t at = offset + done;
-        OVERLAPPED where{};
-        where.Offset = static_cast<DWORD>(at);
-        where.OffsetHigh = static_cast<DWORD>(at >> 32);
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(out.size() - done, 1u << 30));
-        DWORD got = 0;
-        if (!::ReadFile(reinterpret_cast<HANDLE>(m_handle), out.data() + done, want, &got, &where) || got == 0) {
-            return false; // an error, or the file shrank since it was opened
-        }
-        done += got;
-    }
-    return true;
+std::size_t FileSource::readSome(std::intptr_t handle, std::uint64_t offset, std::uint8_t* out, std::size_t count) {
+    OVERLAPPED where{};
+    where.Offset = static_cast<DWORD>(offset);
+    where.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(count, 1u << 30));
+    return ::ReadFile(reinterpret_cast<HANDLE>(handle), out, want, &got, &where) ? got : 0;
 }
 
 std::vector<std::filesystem::path> commandLineArguments(int, char**) {

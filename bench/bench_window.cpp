@@ -2,12 +2,17 @@
 #include "app/form1.h"
 #include "browse/filelist.h"
 #include "browse/folderlist.h"
+#include "support/slowfilesystem.h"
 #include "support/testwindow.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
 
 #include <QApplication>
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -26,7 +31,10 @@ void ClickToPreview(benchmark::State& state, const char* folder, const char* fil
     form.open();
     const std::string name = file;
     for (auto _ : state) {
-        form->filFich1->clickName(name);
+        if (!form.clickFile(name)) {
+            state.SkipWithError("click not answered");
+            return;
+        }
         benchmark::DoNotOptimize(form->grab());
     }
 }
@@ -54,12 +62,62 @@ void ListFolder(benchmark::State& state) {
     dsc::test::TestWindow form(std::filesystem::temp_directory_path());
     form.open();
     for (auto _ : state) {
-        form->dirDisc1->setPath(dir);
+        if (!form.go(dir)) {
+            state.SkipWithError("folder not read");
+            return;
+        }
         benchmark::DoNotOptimize(form->filFich1->count());
     }
     state.counters["files"] = form->filFich1->count();
 }
 BENCHMARK(ListFolder)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// On storage that takes 200 ms to answer each call: how long the window goes without answering
+// while a click is read (the goal: under a frame, 16 ms). Each file of the samples is clicked in
+// turn; the longest stall of each click is kept, and their median and maximum reported.
+void StallPerClickOnSlowStorage(benchmark::State& state) {
+    if (!std::filesystem::exists(kSamples / "sld") || !std::filesystem::exists(kSamples / "dwg")) {
+        state.SkipWithError("samples not found");
+        return;
+    }
+    std::vector<double> stalls;
+    for (auto _ : state) {
+        for (const char* folder : {"dwg", "sld"}) {
+            dsc::test::SlowFileSystem slow(dsc::platform::systemFileSystem(), std::chrono::milliseconds(200));
+            dsc::test::TestWindow form(kSamples / folder, &slow);
+            form.open();
+            for (int row = 0; row < form->filFich1->count(); ++row) {
+                QElapsedTimer clock;
+                clock.start();
+                qint64 last = 0;
+                qint64 longest = 0;
+                QTimer tick;
+                tick.setInterval(1);
+                tick.setTimerType(Qt::PreciseTimer);
+                QObject::connect(&tick, &QTimer::timeout, [&] {
+                    longest = std::max(longest, clock.elapsed() - last);
+                    last = clock.elapsed();
+                });
+                tick.start();
+                form->filFich1->setCurrentRow(row);
+                form->filFich1_Click();
+                const qint64 start = clock.elapsed();
+                longest = std::max(longest, start); // the click handler itself
+                last = start;
+                if (!dsc::test::waitAwake([&] { return !form->busy(); }, 60000)) {
+                    state.SkipWithError("click not answered");
+                    return;
+                }
+                stalls.push_back(double(longest));
+            }
+        }
+    }
+    std::sort(stalls.begin(), stalls.end());
+    state.counters["clicks"] = double(stalls.size());
+    state.counters["median_stall_ms"] = stalls.empty() ? 0 : stalls[stalls.size() / 2];
+    state.counters["longest_stall_ms"] = stalls.empty() ? 0 : stalls.back();
+}
+BENCHMARK(StallPerClickOnSlowStorage)->Iterations(1)->Unit(benchmark::kSecond);
 
 } // namespace
 

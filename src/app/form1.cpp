@@ -6,16 +6,21 @@
 #include "browse/filelist.h"
 #include "browse/folderlist.h"
 #include "browse/navigation.h"
+#include "browse/readlane.h"
 #include "components/dwgvignette.h"
 #include "components/messagebox.h"
 #include "components/slideviewer.h"
 #include "fileops/deletion.h"
 #include "fileops/publisherlink.h"
 #include "preview/bibcliche.h"
+#include "preview/fileview.h"
 
 #include <QByteArray>
 #include <QLabel>
 #include <QListWidget>
+
+#include <algorithm>
+#include <memory>
 
 namespace dsc {
 
@@ -32,27 +37,35 @@ void Form1::drvLecteurs_Change(const std::filesystem::path& root) {
 
 Form1::~Form1() {
     m_services.fileSystem->watchVolumes({});
+    // Reads still queued are dropped; those under way end before the file system they use goes.
+    m_reads.clear();
+    m_fileLane->cancel();
+    m_slideLane->cancel();
+    m_reads.waitForDone();
+}
+
+bool Form1::busy() const {
+    return m_fileLane->busy() || m_slideLane->busy() || dirDisc1->loading() || filFich1->loading();
 }
 
 void Form1::volumesChanged() {
+    // The selected volume stays selected while it is there. A folder shown that went gives way to
+    // its nearest folder still there; what was shown of its files goes with it.
     const std::filesystem::path shown = dirDisc1->path();
-    if (m_services.fileSystem->isDirectory(shown)) {
-        drvLecteurs->reload(shown); // the selected volume stays selected
-        return;
-    }
-    std::filesystem::path nearest = shown;
-    while (nearest.has_relative_path() && !m_services.fileSystem->isDirectory(nearest)) {
-        nearest = nearest.parent_path();
-    }
-    drvLecteurs->reload(nearest);
-    dirDisc1->setPath(nearest); // lists the folder's files anew
-    Fichier.clear();
-    lblMessage->setText(QStringLiteral(" "));
-    showNoFile();
+    drvLecteurs->reload(shown);
+    auto chain = ancestry(shown);
+    std::reverse(chain.begin(), chain.end());
+    dirDisc1->enter(std::move(chain), false, [this](const std::filesystem::path& nearest) {
+        drvLecteurs->reload(nearest);
+        m_fileLane->cancel();
+        m_slideLane->cancel();
+        Fichier.clear();
+        lblMessage->setText(QStringLiteral(" "));
+        showNoFile();
+    });
 }
 
-void Form1::showNoFile() {
-    FichVi.clear();
+void Form1::clearShown() {
     lblTaille->setText(QString());
     lblCreation->setText(QString());
     lblModif->setText(QString());
@@ -60,6 +73,12 @@ void Form1::showNoFile() {
     Cliche1->hide();
     DwgVignette1->setDwgFileName({});
     DwgVignette1->show();
+}
+
+void Form1::showNoFile() {
+    m_slowRead.stop();
+    FichVi.clear();
+    clearShown();
 }
 
 void Form1::dirDisc1_Change(const std::filesystem::path& folder) {
@@ -70,49 +89,64 @@ void Form1::filFich1_Click() {
     lblMessage->setText(QStringLiteral(" "));
     Chemin = withTrailingSeparator(dirDisc1->path());
     Fichier = filFich1->selectedName();
+    m_slideLane->cancel();
     if (Fichier.empty()) {
         // The selection was taken away (Ctrl-click): nothing is selected, so no facts and no
         // preview are shown, rather than the folder's own.
+        m_fileLane->cancel();
         showNoFile();
         return;
     }
     FichVi = Chemin / Fichier;
-    FichInfo(FichVi);
-    const auto size = m_services.fileSystem->fileSize(FichVi);
-    lblTaille->setText(size ? QString::fromStdString(sizeText(*size)) : QString());
+    m_slowRead.start();
+    platform::FileSystem& fs = *m_services.fileSystem;
+    const QSize pixels = Cliche1->pixelSize();
+    using Result = std::shared_ptr<FileView>;
+    m_fileLane->start<Result>(
+        [&fs, path = FichVi, pixels](QPromise<Result>& promise) {
+            promise.addResult(std::make_shared<FileView>(
+                readFileView(fs, path, pixels, [&promise] { return promise.isCanceled(); })));
+        },
+        [this](const Result& view) { showFileView(*view); });
+}
 
-    const auto& native = FichVi.native();
-    const auto lastChar = native.empty() ? 0 : native.back();
-    const char last =
-        lastChar >= 'a' && lastChar <= 'z' ? static_cast<char>(lastChar - 'a' + 'A') : static_cast<char>(lastChar);
-    if (last == 'B') {
-        BibCliche();
+void Form1::showFileView(FileView& view) {
+    m_slowRead.stop();
+    FichInfo(view);
+    lblTaille->setText(view.size ? QString::fromStdString(sizeText(*view.size)) : QString());
+    switch (view.kind) {
+    case FileKind::Library: {
+        BibCliche(view);
         DwgVignette1->hide();
         Cliche1->show();
-        const QListWidgetItem* selected = lstSld1->currentItem();
-        const std::string name =
-            (selected && selected->isSelected()) ? selected->data(Qt::UserRole).toByteArray().toStdString() : "";
-        Cliche1->setReference({FichVi, name, true});
+        // No name is picked yet: the viewer stays empty until one is.
+        LoadedSlide none;
+        none.status = SlideLoadStatus::NotASlide;
+        Cliche1->setSlide({FichVi, {}, true}, std::move(none));
         lblMessage->setText(QStringLiteral("Cliché AutoCAD dans une bibliothèque"));
+        break;
     }
-    if (last == 'D') {
+    case FileKind::Slide:
         lstSld1->hide();
         DwgVignette1->hide();
         Cliche1->show();
-        Cliche1->setReference({FichVi, {}, false});
+        Cliche1->setSlide({FichVi, {}, false}, std::move(view.slide.loaded), std::move(view.slide.picture));
         lblMessage->setText(QStringLiteral("Cliché AutoCAD indépendant"));
-    }
-    if (last == 'G') {
+        break;
+    case FileKind::Drawing:
         lstSld1->hide();
         DwgVignette1->show();
         Cliche1->hide();
-        if (!DwgVignette1->setDwgFileName(FichVi)) {
+        if (!DwgVignette1->setPreview(FichVi, std::move(view.drawing))) {
             DwgVignette1->Refresh();
             lblMessage->setText(QStringLiteral("Ce fichier n'est pas au format R13 ou R14"));
             return;
         }
         lblMessage->setText(QStringLiteral("Cliquez sur l'image pour lancer le dessin"));
         DwgVignette1->Refresh();
+        break;
+    case FileKind::Other:
+        break;
     }
 }
 
@@ -122,20 +156,29 @@ void Form1::lstSld1_Click() {
         return;
     }
     // The full directory name, not the shortened text the list shows.
-    Cliche1->setReference({FichVi, item->data(Qt::UserRole).toByteArray().toStdString(), true});
+    const SlideReference ref{FichVi, item->data(Qt::UserRole).toByteArray().toStdString(), true};
+    platform::FileSystem& fs = *m_services.fileSystem;
+    const QSize pixels = Cliche1->pixelSize();
+    using Result = std::shared_ptr<SlidePicture>;
+    m_slideLane->start<Result>(
+        [&fs, ref, pixels](QPromise<Result>& promise) {
+            promise.addResult(std::make_shared<SlidePicture>(readSlidePicture(fs, ref, pixels)));
+        },
+        [this, ref](const Result& slide) {
+            Cliche1->setSlide(ref, std::move(slide->loaded), std::move(slide->picture));
+        });
 }
 
-void Form1::FichInfo(const std::filesystem::path& path) {
-    const platform::FileTimes times = m_services.fileSystem->fileTimes(path);
+void Form1::FichInfo(const FileView& view) {
     auto text = [this](const std::optional<std::int64_t>& stamp) {
         return stamp ? QString::fromStdString(DateEnTexte(*stamp, *m_services.locale)) : QString();
     };
-    lblCreation->setText(text(times.creation));
-    lblModif->setText(text(times.lastWrite));
+    lblCreation->setText(text(view.times.creation));
+    lblModif->setText(text(view.times.lastWrite));
 }
 
-void Form1::BibCliche() {
-    listSlideNames(*lstSld1, FichVi);
+void Form1::BibCliche(const FileView& view) {
+    showSlideNames(*lstSld1, view.names);
 }
 
 namespace {
@@ -181,6 +224,9 @@ void Form1::cmdPoubelle_Click() {
                                 QStringLiteral("\n") + QString::fromStdString(m_lastTrashError));
         return;
     }
+    m_fileLane->cancel();
+    m_slideLane->cancel();
+    m_slowRead.stop();
     filFich1->refresh();
     lstSld1->hide();
     DwgVignette1->setDwgFileName({});

@@ -8,8 +8,9 @@
 #include "platform/trash.h"
 #include "platform/tray.h"
 
+#include <QThreadPool>
+#include <QTimer>
 #include <QUrl>
-
 #include <QWidget>
 
 #include <filesystem>
@@ -24,6 +25,8 @@ class QNetworkAccessManager;
 namespace dsc {
 
 class DriveList;
+struct FileView;
+class ReadLane;
 class DwgVignette;
 class FileList;
 class FolderList;
@@ -71,13 +74,18 @@ public:
     // its nearest folder still there, and what was shown of its files is cleared.
     void volumesChanged();
     void dirDisc1_Change(const std::filesystem::path& folder);
-    // Selection of a file: records it, shows its facts and switches the preview.
+    // Selection of a file: records it, then reads its facts and preview off the window's thread;
+    // they show when read, unless another file was selected meanwhile.
     void filFich1_Click();
-    // A slide name picked in the list of a library.
+    // A slide name picked in the list of a library: its slide is read, then shown.
     void lstSld1_Click();
 
-    void FichInfo(const std::filesystem::path& path);
-    void BibCliche();
+    // What was read of the selected file: its facts, then its preview switched by kind.
+    void showFileView(FileView& view);
+    void FichInfo(const FileView& view);
+    void BibCliche(const FileView& view);
+    // True while something the window shows is still being read.
+    bool busy() const;
 
     // A click or double-click on the thumbnail: to the tray, and the drawing opened in its program.
     void DwgVignette1_Click();
@@ -129,10 +137,19 @@ private:
     void buildControls();
     // No file selected: no facts, no preview, the empty thumbnail.
     void showNoFile();
+    // What showed a file is cleared (its facts, its preview), the selection kept.
+    void clearShown();
     void trayReady();
     QLabel* makeLabel(const char* name, const QString& text, QRect geometry);
 
     Form1Services m_services;
+    QThreadPool m_reads;
+    ReadLane* m_fileLane = nullptr;  // a file's facts and preview
+    ReadLane* m_slideLane = nullptr; // a slide picked in a library
+    // A file that takes longer than this to read has what showed the previous one cleared
+    // meanwhile; quicker ones replace it at once, without flicker.
+    static constexpr int kSlowReadMs = 100;
+    QTimer m_slowRead;
     bool m_unloaded = false;
     std::string m_lastTrashError;
 };

@@ -77,9 +77,8 @@ Form1::Form1(const Form1Services& services, QWidget* parent)
         start = std::filesystem::current_path(ec);
     }
     drvLecteurs->reload(start);
-    if (!dirDisc1->setPath(start)) {
-        dirDisc1->setPath(drvLecteurs->currentRoot());
-    }
+    // The start folder, or the root of its volume when it cannot be entered.
+    dirDisc1->enter({start, drvLecteurs->currentRoot()}, true);
     m_services.fileSystem->watchVolumes([this] { volumesChanged(); });
 }
 
@@ -100,12 +99,22 @@ void Form1::buildControls() {
     drvLecteurs->setGeometry(twips(120, 120, 2775, 315));
     connect(drvLecteurs, &DriveList::driveChanged, this, &Form1::drvLecteurs_Change);
 
-    dirDisc1 = new FolderList(fs, this);
+    // Reads from the disk run on these threads, never on the window's: a slow share or a sleeping
+    // disk makes a preview come later, never freezes the window. Their calls mostly wait, so a few
+    // more than the processors.
+    m_reads.setMaxThreadCount(4);
+    m_fileLane = new ReadLane(m_reads, this);
+    m_slideLane = new ReadLane(m_reads, this);
+    m_slowRead.setSingleShot(true);
+    m_slowRead.setInterval(kSlowReadMs);
+    connect(&m_slowRead, &QTimer::timeout, this, &Form1::clearShown);
+
+    dirDisc1 = new FolderList(fs, m_reads, this);
     dirDisc1->setObjectName(QStringLiteral("dirDisc1"));
     dirDisc1->setGeometry(twips(120, 555, 2775, 990));
     connect(dirDisc1, &FolderList::folderChanged, this, &Form1::dirDisc1_Change);
 
-    filFich1 = new FileList(fs, this);
+    filFich1 = new FileList(fs, m_reads, this);
     filFich1->setObjectName(QStringLiteral("filFich1"));
     filFich1->setGeometry(twips(120, 1650, 2775, 1455));
     connect(filFich1, &FileList::fileClicked, this, &Form1::filFich1_Click);

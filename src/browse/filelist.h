@@ -1,7 +1,9 @@
 #pragma once
-// The file list: the files of one folder that match the CAD pattern.
+// The file list: the files of one folder that match the CAD pattern. The folder is read off the
+// window's thread; its files show as they arrive, in order.
 
 #include "navigation.h"
+#include "readlane.h"
 
 #include <QListWidget>
 
@@ -11,11 +13,14 @@ class FileList : public QListWidget {
     Q_OBJECT
 
 public:
-    explicit FileList(platform::FileSystem& fs, QWidget* parent = nullptr);
+    FileList(platform::FileSystem& fs, QThreadPool& pool, QWidget* parent = nullptr);
 
+    // Empties the list and reads `folder`; a folder set meanwhile wins.
     void setFolder(const std::filesystem::path& folder);
     // Reads the folder again, keeping the selected name when it is still there.
     void refresh();
+    // True while the folder is being read.
+    bool loading() const { return m_lane.busy(); }
     // The selected file's bare name (native bytes); empty when none is selected.
     std::filesystem::path selectedName() const;
     // Selects the file of that name, as a click would, and raises fileClicked.
@@ -29,9 +34,14 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void load(const std::filesystem::path& folder);
+    void addNames(const std::vector<std::filesystem::path>& names);
+
     platform::FileSystem& m_fs;
+    ReadLane m_lane;
     std::filesystem::path m_folder;
     std::vector<std::filesystem::path> m_names; // one per row
+    std::filesystem::path m_keep;               // reselected when it arrives, unless the user chose meanwhile
 };
 
 } // namespace dsc

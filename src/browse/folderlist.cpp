@@ -7,7 +7,20 @@
 
 namespace dsc {
 
-FolderList::FolderList(platform::FileSystem& fs, QWidget* parent) : QListWidget(parent), m_fs(fs) {
+namespace {
+
+std::filesystem::path normalFolder(const std::filesystem::path& folder) {
+    std::filesystem::path p = folder.lexically_normal();
+    if (!p.has_filename() && p.has_relative_path()) {
+        p = p.parent_path(); // "/home/ann/" is "/home/ann"; roots keep their separator
+    }
+    return p;
+}
+
+} // namespace
+
+FolderList::FolderList(platform::FileSystem& fs, QThreadPool& pool, QWidget* parent)
+    : QListWidget(parent), m_fs(fs), m_lane(pool, this) {
     setUniformItemSizes(true);
     setIconSize(QSize(16, 16));
     connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) { setPath(folderAt(row(item))); });
@@ -18,41 +31,80 @@ std::filesystem::path FolderList::folderAt(int r) const {
                                                               : std::filesystem::path{};
 }
 
-bool FolderList::setPath(const std::filesystem::path& folder) {
-    if (folder.empty() || !m_fs.isDirectory(folder)) {
-        return false;
+void FolderList::enter(std::vector<std::filesystem::path> candidates, bool again,
+                       std::function<void(const std::filesystem::path&)> changed) {
+    for (auto& c : candidates) {
+        c = c.empty() ? c : normalFolder(c);
     }
-    m_path = folder.lexically_normal();
-    if (!m_path.has_filename() && m_path.has_relative_path()) {
-        m_path = m_path.parent_path(); // "/home/ann/" is "/home/ann"; roots keep their separator
-    }
-    rebuild();
-    emit folderChanged(m_path);
-    return true;
+    const std::filesystem::path current = again ? std::filesystem::path{} : m_path;
+    platform::FileSystem& fs = m_fs;
+    m_lane.start<Read>(
+        [&fs, candidates = std::move(candidates), current](QPromise<Read>& promise) {
+            for (const auto& c : candidates) {
+                if (promise.isCanceled()) {
+                    return;
+                }
+                if (c.empty() || !fs.isDirectory(c)) {
+                    continue;
+                }
+                promise.addResult(Read{c, {}});
+                if (c == current) {
+                    return; // still there: nothing to read again
+                }
+                fs.listInBatches(c, [&promise](std::vector<platform::DirEntry>&& batch) {
+                    auto names = folderNames(batch);
+                    if (!names.empty()) {
+                        promise.addResult(Read{{}, std::move(names)});
+                    }
+                    return !promise.isCanceled();
+                });
+                return;
+            }
+        },
+        [this, current, changed = std::move(changed)](const Read& read) {
+            if (!read.entered.empty()) {
+                if (read.entered != current) {
+                    showPath(read.entered);
+                    if (changed) {
+                        changed(m_path);
+                    }
+                }
+                return;
+            }
+            addSubfolders(read.subs);
+        });
 }
 
-void FolderList::rebuild() {
+void FolderList::showPath(const std::filesystem::path& folder) {
+    m_path = folder;
     clear();
     m_folders.clear();
+    m_subs.clear();
     const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
-    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
-    const auto chain = ancestry(m_path);
     int depth = 0;
-    for (const auto& f : chain) {
+    for (const auto& f : ancestry(m_path)) {
         const std::filesystem::path name = depth == 0 ? f : f.filename();
-        auto* item = new QListWidgetItem(open, QString(depth * 2, QLatin1Char(' ')) +
-                                                   QString::fromStdString(platform::displayText(name)));
-        addItem(item);
+        addItem(new QListWidgetItem(open, QString(depth * 2, QLatin1Char(' ')) +
+                                              QString::fromStdString(platform::displayText(name))));
         m_folders.push_back(f);
         ++depth;
     }
     setCurrentRow(static_cast<int>(m_folders.size()) - 1);
-    for (const auto& sub : subfolders(m_fs, m_path)) {
-        auto* item = new QListWidgetItem(closed, QString(depth * 2, QLatin1Char(' ')) +
-                                                     QString::fromStdString(platform::displayText(sub)));
-        addItem(item);
-        m_folders.push_back(m_path / sub);
+    emit folderChanged(m_path);
+}
+
+void FolderList::addSubfolders(const std::vector<std::filesystem::path>& names) {
+    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    const std::size_t chain = m_folders.size() - m_subs.size();
+    const QString indent(static_cast<int>(chain) * 2, QLatin1Char(' '));
+    setUpdatesEnabled(false);
+    for (const auto& sub : names) {
+        const std::size_t at = insertSorted(m_subs, 0, sub);
+        m_folders.insert(m_folders.begin() + static_cast<std::ptrdiff_t>(chain + at), m_path / sub);
+        insertItem(static_cast<int>(chain + at),
+                   new QListWidgetItem(closed, indent + QString::fromStdString(platform::displayText(sub))));
     }
+    setUpdatesEnabled(true);
 }
 
 void FolderList::keyPressEvent(QKeyEvent* event) {

@@ -113,14 +113,10 @@ bool nameLess(const std::filesystem::path& a, const std::filesystem::path& b) {
     return !reverse && x < y;
 }
 
-std::vector<std::filesystem::path> matchingFiles(platform::FileSystem& fs, const std::filesystem::path& dir,
+std::vector<std::filesystem::path> matchingNames(const std::vector<platform::DirEntry>& entries,
                                                  std::string_view patterns) {
     std::vector<std::filesystem::path> out;
-    const auto entries = fs.list(dir);
-    if (!entries) {
-        return out;
-    }
-    for (const auto& e : *entries) {
+    for (const auto& e : entries) {
         if (!e.isDirectory && !e.isHidden && matchesPattern(e.name, patterns)) {
             out.push_back(e.name);
         }
@@ -129,19 +125,33 @@ std::vector<std::filesystem::path> matchingFiles(platform::FileSystem& fs, const
     return out;
 }
 
-std::vector<std::filesystem::path> subfolders(platform::FileSystem& fs, const std::filesystem::path& dir) {
+std::vector<std::filesystem::path> folderNames(const std::vector<platform::DirEntry>& entries) {
     std::vector<std::filesystem::path> out;
-    const auto entries = fs.list(dir);
-    if (!entries) {
-        return out;
-    }
-    for (const auto& e : *entries) {
+    for (const auto& e : entries) {
         if (e.isDirectory && !e.isHidden) {
             out.push_back(e.name);
         }
     }
     std::sort(out.begin(), out.end(), nameLess);
     return out;
+}
+
+std::vector<std::filesystem::path> matchingFiles(platform::FileSystem& fs, const std::filesystem::path& dir,
+                                                 std::string_view patterns) {
+    const auto entries = fs.list(dir);
+    return entries ? matchingNames(*entries, patterns) : std::vector<std::filesystem::path>{};
+}
+
+std::vector<std::filesystem::path> subfolders(platform::FileSystem& fs, const std::filesystem::path& dir) {
+    const auto entries = fs.list(dir);
+    return entries ? folderNames(*entries) : std::vector<std::filesystem::path>{};
+}
+
+std::size_t insertSorted(std::vector<std::filesystem::path>& names, std::size_t from, std::filesystem::path name) {
+    const auto at = std::upper_bound(names.begin() + static_cast<std::ptrdiff_t>(from), names.end(), name, nameLess);
+    const auto index = static_cast<std::size_t>(at - names.begin());
+    names.insert(at, std::move(name));
+    return index;
 }
 
 std::vector<std::filesystem::path> ancestry(const std::filesystem::path& folder) {

@@ -19,6 +19,15 @@ bool matchesPattern(const std::filesystem::path& name, std::string_view patterns
 // ASCII case-insensitive ordering of names, with the exact bytes as tie-break.
 bool nameLess(const std::filesystem::path& a, const std::filesystem::path& b);
 
+// The entries (a folder's, or a batch of them) that are files matching `patterns`, hidden ones left
+// out, sorted; and those that are folders, hidden ones left out, sorted.
+std::vector<std::filesystem::path> matchingNames(const std::vector<platform::DirEntry>& entries,
+                                                 std::string_view patterns = kCadPattern);
+std::vector<std::filesystem::path> folderNames(const std::vector<platform::DirEntry>& entries);
+
+// Puts `name` in its sorted place among names[from…] and says where.
+std::size_t insertSorted(std::vector<std::filesystem::path>& names, std::size_t from, std::filesystem::path name);
+
 // Files of `dir` (anything but folders) that match `patterns`, hidden ones left out, sorted.
 // Empty when the folder cannot be read.
 std::vector<std::filesystem::path> matchingFiles(platform::FileSystem& fs, const std::filesystem::path& dir,

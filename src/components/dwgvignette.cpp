@@ -26,15 +26,20 @@ DwgVignette::DwgVignette(QWidget* parent) : QWidget(parent) {
 }
 
 bool DwgVignette::setDwgFileName(const std::filesystem::path& path) {
-    m_fileName = path;
-    m_image = QImage();
-    m_detail.clear();
     if (path.empty()) {
+        m_fileName.clear();
+        m_image = QImage();
+        m_detail.clear();
         m_status = DwgPreviewStatus::NoPreview;
         update();
         return true;
     }
-    DrawingPreviewImage loaded = loadDrawingPreview(path);
+    return setPreview(path, loadDrawingPreview(path));
+}
+
+bool DwgVignette::setPreview(const std::filesystem::path& path, DrawingPreviewImage&& loaded) {
+    m_fileName = path;
+    m_image = QImage();
     m_status = loaded.preview.status;
     m_detail = loaded.preview.detail;
     const bool ok = loaded.ok();

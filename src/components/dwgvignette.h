@@ -2,6 +2,7 @@
 // The drawing thumbnail: shows the preview image stored in a drawing.
 
 #include "formats/dwgpreview.h"
+#include "previewimages.h"
 
 #include <QColor>
 #include <QImage>
@@ -28,6 +29,8 @@ public:
     // Loads the drawing's preview. False (the refusal) when the file holds no preview that can be
     // read; the thumbnail then shows nothing. The empty path clears it and never fails.
     bool setDwgFileName(const std::filesystem::path& path);
+    // The same with the preview already read.
+    bool setPreview(const std::filesystem::path& path, DrawingPreviewImage&& loaded);
     const std::filesystem::path& dwgFileName() const { return m_fileName; }
     void Refresh() { update(); }
 

@@ -28,14 +28,27 @@ QImage renderSlideImage(const Slide& slide, QSize box) {
     return wrapRaster(renderSlide(slide, box.width(), box.height()));
 }
 
+QImage drawSlidePicture(const Slide* slide, QSize pixels) {
+    Raster raster;
+    if (allocateRaster(raster, pixels.width(), pixels.height(), 0xFF000000u) && slide) {
+        drawSlide(raster, *slide, {0, 0, double(pixels.width()), double(pixels.height())});
+    }
+    return wrapRaster(std::move(raster));
+}
+
 DrawingPreviewImage loadDrawingPreview(const std::filesystem::path& path) {
-    DrawingPreviewImage out;
     platform::FileSource source;
     if (!source.open(path)) {
+        DrawingPreviewImage out;
         out.preview.status = DwgPreviewStatus::Unreadable;
         out.preview.detail = "file cannot be opened";
         return out;
     }
+    return loadDrawingPreview(source);
+}
+
+DrawingPreviewImage loadDrawingPreview(ByteSource& source) {
+    DrawingPreviewImage out;
     DrawingPicture picture = readDrawingPicture(source);
     out.preview = std::move(picture.preview);
     out.image = wrapRaster(std::move(picture.image));

@@ -19,13 +19,18 @@ QImage wrapRaster(Raster&& raster);
 // A slide on black in an image no larger than `box` that keeps the slide's aspect.
 QImage renderSlideImage(const Slide& slide, QSize box);
 
+// A slide drawn as the slide viewer shows it: the whole `pixels` black, the slide fitted inside;
+// black alone when `slide` is null.
+QImage drawSlidePicture(const Slide* slide, QSize pixels);
+
 struct DrawingPreviewImage {
     DwgPreview preview; // status, reason and directory facts
     QImage image;       // null unless the preview decoded
     bool ok() const { return !image.isNull(); }
 };
 
-// Reads and decodes the stored preview of a drawing.
+// Reads and decodes the stored preview of a drawing, from its opened file or by its name.
+DrawingPreviewImage loadDrawingPreview(ByteSource& source);
 DrawingPreviewImage loadDrawingPreview(const std::filesystem::path& path);
 
 } // namespace dsc

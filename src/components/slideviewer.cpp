@@ -15,24 +15,28 @@ SlideViewer::SlideViewer(QWidget* parent) : QWidget(parent) {
 }
 
 void SlideViewer::setReference(const SlideReference& reference) {
+    setSlide(reference, platform::loadSlideFile(reference));
+}
+
+void SlideViewer::setSlide(const SlideReference& reference, LoadedSlide&& loaded, QImage picture) {
     m_reference = reference;
-    LoadedSlide loaded = platform::loadSlideFile(reference);
     m_hasSlide = loaded.ok();
     m_slide = m_hasSlide ? std::move(loaded.slide) : Slide{};
-    m_picture = QImage();
+    m_picture = std::move(picture);
+    m_picture.setDevicePixelRatio(devicePixelRatioF());
     update();
+}
+
+QSize SlideViewer::pixelSize() const {
+    return (QSizeF(size()) * devicePixelRatioF()).toSize();
 }
 
 void SlideViewer::paintEvent(QPaintEvent*) {
     // Large slides hold a million elements: draw them once per size, then copy the picture.
     const qreal ratio = devicePixelRatioF();
-    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    const QSize pixels = pixelSize();
     if (m_picture.size() != pixels || m_picture.devicePixelRatio() != ratio) {
-        Raster raster;
-        if (allocateRaster(raster, pixels.width(), pixels.height(), 0xFF000000u) && m_hasSlide) {
-            drawSlide(raster, m_slide, {0, 0, double(pixels.width()), double(pixels.height())});
-        }
-        m_picture = wrapRaster(std::move(raster));
+        m_picture = drawSlidePicture(m_hasSlide ? &m_slide : nullptr, pixels);
         m_picture.setDevicePixelRatio(ratio);
     }
     QPainter p(this);

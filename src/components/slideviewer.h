@@ -20,6 +20,11 @@ public:
     // A slide file, or one slide of a library. Never fails: what cannot be resolved shows an empty
     // viewer. The file is read here, never while painting.
     void setReference(const SlideReference& reference);
+    // The same with the slide already read, and drawn by drawSlidePicture at pixelSize() (a picture
+    // of another size is drawn again when painting).
+    void setSlide(const SlideReference& reference, LoadedSlide&& loaded, QImage picture = {});
+    // The size in pixels the viewer draws at.
+    QSize pixelSize() const;
     const SlideReference& reference() const { return m_reference; }
     bool hasSlide() const { return m_hasSlide; }
     const Slide& slide() const { return m_slide; }

@@ -9,13 +9,14 @@
 namespace dsc {
 
 void listSlideNames(QListWidget& list, const std::filesystem::path& library) {
+    platform::FileSource source;
+    showSlideNames(list, source.open(library) ? scanLibraryNames(source) : std::vector<LibrarySlideName>{});
+}
+
+void showSlideNames(QListWidget& list, const std::vector<LibrarySlideName>& names) {
     list.show();
     list.clear();
-    platform::FileSource source;
-    if (!source.open(library)) {
-        return;
-    }
-    for (const auto& n : scanLibraryNames(source)) {
+    for (const auto& n : names) {
         auto* item = new QListWidgetItem(QString::fromStdString(cp1252ToUtf8(n.shortName)));
         item->setData(Qt::UserRole, QByteArray::fromStdString(n.fullName));
         item->setToolTip(QString::fromStdString(cp1252ToUtf8(n.fullName)));

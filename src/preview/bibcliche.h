@@ -1,7 +1,10 @@
 #pragma once
 // The list of a slide library's slide names.
 
+#include "formats/slidelibrary.h"
+
 #include <filesystem>
+#include <vector>
 
 class QListWidget;
 
@@ -11,5 +14,7 @@ namespace dsc {
 // text the name cut to 10 characters, the full directory name as its data and tool tip. A file
 // that cannot be read leaves the list shown and empty.
 void listSlideNames(QListWidget& list, const std::filesystem::path& library);
+// The same with the names already read.
+void showSlideNames(QListWidget& list, const std::vector<LibrarySlideName>& names);
 
 } // namespace dsc

@@ -46,7 +46,7 @@ protected:
         form.open();
         MessageBox::takeShown();
     }
-    void click(const std::string& name) { ASSERT_TRUE(form->filFich1->clickName(name)); }
+    void click(const std::string& name) { ASSERT_TRUE(form.clickFile(name)); }
 
     test::TempDir dir;
     std::filesystem::path folder;
@@ -60,7 +60,7 @@ TEST_F(Actions, SlidePickedByFullNameInAFolderWithParentheses) {
     click("sym.slb");
     for (int row : {1, 0, 0}) {
         form->lstSld1->setCurrentRow(row);
-        form->lstSld1_Click();
+        form.pickSlide();
         const std::string name = row == 0 ? "PORTE_BATTANTE_1" : "PORTE_BATTANTE_2";
         EXPECT_EQ(form->Cliche1->reference(), (SlideReference{form->FichVi, name, true}));
         ASSERT_TRUE(form->Cliche1->hasSlide());
@@ -71,8 +71,8 @@ TEST_F(Actions, SlidePickedByFullNameInAFolderWithParentheses) {
 TEST_F(Actions, NonAsciiNameListedPreviewedSizedLaunchedAndTrashed) {
     const std::filesystem::path name(std::u8string(u8"Fa\u00e7ade \u03a9 \u5e73\u9762.dwg"));
     std::filesystem::copy_file(folder / "plan.dwg", folder / name);
-    form->dirDisc1->setPath(folder);
-    ASSERT_TRUE(form->filFich1->clickName(name));
+    ASSERT_TRUE(form.go(folder));
+    ASSERT_TRUE(form.clickFile(name));
     EXPECT_EQ(form->Fichier, name);
     EXPECT_EQ(form->FichVi, folder / name);
     EXPECT_FALSE(form->DwgVignette1->image().isNull());
@@ -161,6 +161,7 @@ TEST_F(Actions, TrashAnsweredYesTrashesAndClears) {
     const SlideReference reference = form->Cliche1->reference();
     MessageBox::setNextAnswer(Answer::Yes);
     form->cmdPoubelle_Click();
+    ASSERT_TRUE(form.settle());
     EXPECT_EQ(trash.trashed, (std::vector<std::filesystem::path>{fichVi}));
     EXPECT_EQ(form->filFich1->count(), 1); // the file dropped out of the list
     EXPECT_TRUE(form->lstSld1->isHidden());

@@ -39,7 +39,7 @@ protected:
                                                                   {"FENETRE_GAUCHE", test::simpleSlide(2)}}));
         form.open();
     }
-    void click(const std::string& name) { ASSERT_TRUE(form->filFich1->clickName(name)) << name; }
+    void click(const std::string& name) { ASSERT_TRUE(form.clickFile(name)) << name; }
 
     test::TempDir dir;
     test::TestWindow form{dir.path()};
@@ -108,6 +108,7 @@ TEST_F(FileClick, SlideNamePickedShowsThatSlideByItsFullName) {
     form->lstSld1->setCurrentRow(1);
     QTest::mouseClick(form->lstSld1->viewport(), Qt::LeftButton, {},
                       form->lstSld1->visualItemRect(form->lstSld1->item(1)).center());
+    ASSERT_TRUE(form.settle());
     EXPECT_EQ(form->Cliche1->reference(), (SlideReference{form->FichVi, "FENETRE_GAUCHE", true}));
     EXPECT_TRUE(form->Cliche1->hasSlide());
     EXPECT_EQ(form->Cliche1->slide().points[0].x, 2);
@@ -135,7 +136,7 @@ TEST(FileClickFake, RootFolderGetsOneSeparatorAndFactsInUtc) {
     fs.addFile("/PLAN.DWG", 1234567, {std::nullopt, written});
     test::TestWindow form("/", &fs);
     form.open();
-    ASSERT_TRUE(form->filFich1->clickName("PLAN.DWG"));
+    ASSERT_TRUE(form.clickFile("PLAN.DWG"));
     EXPECT_EQ(form->Chemin, "/");
     EXPECT_EQ(form->FichVi, "/PLAN.DWG");
     EXPECT_EQ(form->lblTaille->text(), QStringLiteral(" 1 234 567 octets"));
@@ -147,15 +148,15 @@ TEST(FileClickReal, SamplesOfEveryKind) {
     DSC_REQUIRE_SAMPLES();
     test::TestWindow form(test::samplesDir() / "dwg");
     form.open();
-    ASSERT_TRUE(form->filFich1->clickName("r2013_example.dwg"));
+    ASSERT_TRUE(form.clickFile("r2013_example.dwg"));
     EXPECT_EQ(form->lblMessage->text(), kDrawing);
     EXPECT_EQ(form->lblTaille->text(), QStringLiteral("  146 906 octets"));
-    ASSERT_TRUE(form->filFich1->clickName("pre_r11_LINE1_AC1009.DWG"));
+    ASSERT_TRUE(form.clickFile("pre_r11_LINE1_AC1009.DWG"));
     EXPECT_EQ(form->lblMessage->text(), kRefused);
-    form->dirDisc1->setPath(test::samplesDir() / "sld");
-    ASSERT_TRUE(form->filFich1->clickName("mnas_LINES.slb"));
+    ASSERT_TRUE(form.go(test::samplesDir() / "sld"));
+    ASSERT_TRUE(form.clickFile("mnas_LINES.slb"));
     EXPECT_EQ(form->lstSld1->count(), 5);
-    ASSERT_TRUE(form->filFich1->clickName("deanpjones_clock.sld"));
+    ASSERT_TRUE(form.clickFile("deanpjones_clock.sld"));
     EXPECT_TRUE(form->Cliche1->hasSlide());
 }
 
@@ -164,10 +165,12 @@ TEST(FileClickReal, SamplesOfEveryKind) {
 TEST_F(FileClick, ArrowKeysInTheSlideListShowTheSlide) {
     click("SYMBOLES.SLB");
     form->lstSld1->setFocus();
-    QTest::keyClick(form->lstSld1, Qt::Key_Down); // the first name becomes current
+    QTest::keyClick(form->lstSld1, Qt::Key_Home); // the first name becomes current
+    ASSERT_TRUE(form.settle());
     ASSERT_TRUE(form->Cliche1->hasSlide());
     EXPECT_EQ(form->Cliche1->reference(), (SlideReference{form->FichVi, "PORTE", true}));
     QTest::keyClick(form->lstSld1, Qt::Key_Down);
+    ASSERT_TRUE(form.settle());
     EXPECT_EQ(form->Cliche1->reference(), (SlideReference{form->FichVi, "FENETRE_GAUCHE", true}));
     EXPECT_EQ(form->Cliche1->slide().points[0].x, 2);
 }

@@ -64,10 +64,12 @@ TEST_F(Navigation, FolderChangeByDoubleClickAndEnter) {
     // Enter on a sub-folder makes it current and lists its files.
     form->dirDisc1->setCurrentRow(3);
     QTest::keyClick(form->dirDisc1, Qt::Key_Return);
+    ASSERT_TRUE(form.settle());
     EXPECT_EQ(form->dirDisc1->path(), "/plans/Vieux");
     EXPECT_EQ(texts(form->filFich1), (QStringList{"a.slb"}));
     // Activating the root item climbs back up.
     emit form->dirDisc1->itemActivated(form->dirDisc1->item(0));
+    ASSERT_TRUE(form.settle());
     EXPECT_EQ(form->dirDisc1->path(), "/");
     EXPECT_TRUE(texts(form->filFich1).isEmpty());
 }
@@ -75,6 +77,7 @@ TEST_F(Navigation, FolderChangeByDoubleClickAndEnter) {
 TEST_F(Navigation, DriveChangeOpensTheVolume) {
     form->drvLecteurs->setCurrentIndex(1);
     emit form->drvLecteurs->activated(1);
+    ASSERT_TRUE(form.settle());
     EXPECT_EQ(form->dirDisc1->path(), "/media/cle");
     EXPECT_EQ(texts(form->filFich1), (QStringList{"B.DWG"}));
 }
@@ -89,10 +92,10 @@ TEST_F(Navigation, DriveChangeFailureIsIgnored) {
 }
 
 TEST_F(Navigation, NavigationLeavesSelectionAndLabels) {
-    form->filFich1->clickName("rez.dwg");
+    ASSERT_TRUE(form.clickFile("rez.dwg"));
     const std::filesystem::path fichVi = form->FichVi;
     const QString message = form->lblMessage->text();
-    form->dirDisc1->setPath("/plans/Vieux");
+    ASSERT_TRUE(form.go("/plans/Vieux"));
     EXPECT_EQ(form->FichVi, fichVi);
     EXPECT_EQ(form->lblMessage->text(), message);
 }

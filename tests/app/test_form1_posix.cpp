@@ -27,7 +27,7 @@ protected:
             test::drawingWith(2, test::writeDib(8, 4, 24, [](int, int) -> std::uint32_t { return 0x00FF00; })).build());
         form.open();
     }
-    void click(const std::string& name) { ASSERT_TRUE(form->filFich1->clickName(name)) << name; }
+    void click(const std::string& name) { ASSERT_TRUE(form.clickFile(name)) << name; }
 
     test::TempDir dir;
     test::TestWindow form{dir.path()};

@@ -44,8 +44,8 @@ protected:
     void SetUp() override { form.open(); }
     // Lists the folder again and clicks the file: what a user does.
     void click(const std::filesystem::path& name) {
-        form->dirDisc1->setPath(dir.path());
-        ASSERT_TRUE(form->filFich1->clickName(name)) << name;
+        ASSERT_TRUE(form.go(dir.path()));
+        ASSERT_TRUE(form.clickFile(name)) << name;
     }
     // The window still answers: another click on a good file works.
     void expectStillWorking() {
@@ -221,9 +221,9 @@ TEST_F(Hostile, FifoFoldersAndLinkLoops) {
     std::filesystem::create_directory(dir / "folder.dwg");
     std::filesystem::create_symlink("loop_b.sld", dir / "loop_a.sld");
     std::filesystem::create_symlink("loop_a.sld", dir / "loop_b.sld");
-    form->dirDisc1->setPath(dir.path());
-    EXPECT_FALSE(form->filFich1->clickName("folder.dwg")); // folders are not files
-    click("pipe.dwg");                                     // never blocks on the pipe
+    ASSERT_TRUE(form.go(dir.path()));
+    EXPECT_FALSE(form.clickFile("folder.dwg")); // folders are not files
+    click("pipe.dwg");                          // never blocks on the pipe
     EXPECT_EQ(form->lblMessage->text().toStdString(), kRefused.toStdString());
     click("pipe.slb");
     EXPECT_EQ(form->lstSld1->count(), 0);
@@ -246,17 +246,17 @@ TEST_F(Hostile, AwkwardNames) {
         test::drawingWith(2, test::writeDib(4, 4, 24, [](int, int) -> std::uint32_t { return 0; })).build());
     test::writeFile(folder / names[1], test::simpleSlide());
     test::writeFile(folder / names[2], test::writeLibrary({{"N(1)", test::simpleSlide()}}));
-    ASSERT_TRUE(form->dirDisc1->setPath(folder));
+    ASSERT_TRUE(form.go(folder));
     ASSERT_EQ(form->filFich1->count(), 3);
-    ASSERT_TRUE(form->filFich1->clickName(names[0]));
+    ASSERT_TRUE(form.clickFile(names[0]));
     EXPECT_FALSE(form->DwgVignette1->image().isNull());
     EXPECT_EQ(form->FichVi, folder.string() + "/" + names[0]);
-    ASSERT_TRUE(form->filFich1->clickName(names[1]));
+    ASSERT_TRUE(form.clickFile(names[1]));
     EXPECT_TRUE(form->Cliche1->hasSlide());
-    ASSERT_TRUE(form->filFich1->clickName(names[2]));
+    ASSERT_TRUE(form.clickFile(names[2]));
     ASSERT_EQ(form->lstSld1->count(), 1);
     form->lstSld1->setCurrentRow(0);
-    form->lstSld1_Click();
+    form.pickSlide();
     EXPECT_TRUE(form->Cliche1->hasSlide());
 }
 
@@ -268,11 +268,11 @@ TEST_F(Hostile, FolderWithoutReadPermission) {
     std::filesystem::create_directory(closed);
     test::writeFile(closed / "plan.dwg", {});
     ::chmod(closed.c_str(), 0311); // enterable, not listable
-    EXPECT_TRUE(form->dirDisc1->setPath(closed));
+    EXPECT_TRUE(form.go(closed));
     EXPECT_EQ(form->filFich1->count(), 0);
     ::chmod(closed.c_str(), 0000); // not even enterable
-    form->dirDisc1->setPath(dir.path());
-    EXPECT_FALSE(form->dirDisc1->setPath(closed));
+    ASSERT_TRUE(form.go(dir.path()));
+    EXPECT_FALSE(form.go(closed));
     EXPECT_EQ(form->dirDisc1->path(), dir.path());
     ::chmod(closed.c_str(), 0755);
     expectStillWorking();
@@ -286,13 +286,14 @@ TEST_F(Hostile, ClickingThroughAThousandFilesKeepsMemoryFlat) {
             test::drawingWith(2, test::writeDib(200, 100, 24, [](int, int) -> std::uint32_t { return 0; })).build());
         test::writeFile(dir / ("l" + std::to_string(i) + ".slb"), test::writeLibrary({{"A", test::simpleSlide()}}));
     }
-    form->dirDisc1->setPath(dir.path());
+    ASSERT_TRUE(form.go(dir.path()));
     const int n = form->filFich1->count();
     auto clickThrough = [&](int clicks) {
         for (int i = 0; i < clicks; ++i) {
             form->filFich1->setCurrentRow(i % n);
             form->filFich1_Click();
         }
+        ASSERT_TRUE(form.settle());
     };
     clickThrough(300); // warm up: caches and pools settle
     const long long before = test::liveAllocatedBytes();
@@ -318,6 +319,7 @@ TEST(ReadOnlyMount, BrowsingAndClickingEveryKind) {
     for (int i = 0; i < form->filFich1->count(); ++i) {
         form->filFich1->setCurrentRow(i);
         form->filFich1_Click();
+        ASSERT_TRUE(form.settle());
         // The real dates, not a failure to open for writing shown as no date.
         struct stat st {};
         ASSERT_EQ(::stat(form->FichVi.c_str(), &st), 0);
@@ -326,11 +328,11 @@ TEST(ReadOnlyMount, BrowsingAndClickingEveryKind) {
         EXPECT_EQ(form->lblModif->text().toStdString(), DateEnTexte(written, form.locale));
         EXPECT_EQ(form->lblTaille->text().toStdString(), sizeText(static_cast<std::uint64_t>(st.st_size)));
     }
-    ASSERT_TRUE(form->filFich1->clickName("plan.dwg"));
+    ASSERT_TRUE(form.clickFile("plan.dwg"));
     EXPECT_FALSE(form->DwgVignette1->image().isNull());
-    ASSERT_TRUE(form->filFich1->clickName("sym.slb"));
+    ASSERT_TRUE(form.clickFile("sym.slb"));
     form->lstSld1->setCurrentRow(0);
-    form->lstSld1_Click();
+    form.pickSlide();
     EXPECT_TRUE(form->Cliche1->hasSlide());
 }
 
@@ -368,11 +370,12 @@ TEST(VolumesComeAndGo, MountedThenUnmountedWhileTheWindowIsOpen) {
                   .root); // the selected volume stays selected
     std::filesystem::create_directories(point / "Plans" / "Lot 3");
     test::writeFile(point / "Plans" / "Lot 3" / "coupe.sld", test::simpleSlide());
-    form->dirDisc1->setPath(point / "Plans" / "Lot 3");
-    ASSERT_TRUE(form->filFich1->clickName("coupe.sld"));
+    ASSERT_TRUE(form.go(point / "Plans" / "Lot 3"));
+    ASSERT_TRUE(form.clickFile("coupe.sld"));
     ASSERT_FALSE(form->lblTaille->text().isEmpty());
     ASSERT_EQ(::umount(point.c_str()), 0) << std::strerror(errno);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !listed(); }));
+    ASSERT_TRUE(form.settle());
     EXPECT_EQ(form->dirDisc1->path(), point); // the nearest folder still there: the bare mount point
     EXPECT_EQ(form->filFich1->count(), 0);
     EXPECT_TRUE(form->FichVi.empty());

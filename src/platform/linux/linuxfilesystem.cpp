@@ -87,16 +87,30 @@ public:
     }
 
     std::optional<std::vector<DirEntry>> list(const std::filesystem::path& dir) override {
+        std::vector<DirEntry> all;
+        const bool ok = listInBatches(dir, [&all](std::vector<DirEntry>&& batch) {
+            all.insert(all.end(), std::make_move_iterator(batch.begin()), std::make_move_iterator(batch.end()));
+            return true;
+        });
+        return ok ? std::optional<std::vector<DirEntry>>(std::move(all)) : std::nullopt;
+    }
+
+    bool listInBatches(const std::filesystem::path& dir,
+                       const std::function<bool(std::vector<DirEntry>&&)>& batch) override {
         const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0) {
-            return std::nullopt;
+            return false;
         }
         DIR* d = ::fdopendir(fd);
         if (!d) {
             ::close(fd);
-            return std::nullopt;
+            return false;
         }
+        // Small enough that the first names of a slow folder show at once, large enough that a
+        // long listing is not handed over name by name.
+        constexpr std::size_t kBatch = 256;
         std::vector<DirEntry> entries;
+        bool wanted = true;
         while (const dirent* e = ::readdir(d)) {
             const std::string name = e->d_name;
             if (name == "." || name == "..") {
@@ -112,9 +126,19 @@ public:
             }
             entry.isDirectory = isDir;
             entries.push_back(std::move(entry));
+            if (entries.size() == kBatch) {
+                wanted = batch(std::move(entries));
+                entries.clear();
+                if (!wanted) {
+                    break;
+                }
+            }
         }
         ::closedir(d);
-        return entries;
+        if (wanted && !entries.empty()) {
+            batch(std::move(entries));
+        }
+        return true;
     }
 
     bool isDirectory(const std::filesystem::path& path) override {

@@ -8,7 +8,7 @@ what=${1:-test}
 
 RUN_PACKAGES=(
     cmake make g++ pkg-config ninja-build
-    qt6-base-dev qt6-base-dev-tools qt6-translations-l10n qt6-qpa-plugins libglib2.0-dev libspng-dev
+    qt6-base-dev qt6-base-dev-tools qt6-translations-l10n qt6-qpa-plugins qt6-wayland libglib2.0-dev libspng-dev
     fonts-liberation fontconfig
 )
 TEST_PACKAGES=(
@@ -16,7 +16,7 @@ TEST_PACKAGES=(
     clang libclang-rt-dev clang-format
     xvfb xauth x11-utils xdotool trayer imagemagick libx11-dev openbox
     locales netpbm shared-mime-info desktop-file-utils appstream libglib2.0-bin dpkg-dev file lintian time
-    dbus-daemon
+    dbus-daemon weston at-spi2-core
 )
 # The Windows build: the cross compiler, Wine to run its tests, what the Qt cross build needs.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 xz-utils dpkg-dev)

@@ -6,6 +6,7 @@
 #include "formats/slidelibrary.h"
 #include "formats/slideraster.h"
 #include "formats/slidereference.h"
+#include "formats/thumbnail.h"
 #include "json.h"
 #include "platform/filesource.h"
 
@@ -53,15 +54,15 @@ Kind kindOf(const std::filesystem::path& input) {
     if (source.open(input)) {
         const auto n = std::min<std::uint64_t>(sizeof head, source.size());
         if (source.readAt(0, std::span(head, n))) {
-            const std::span<const std::uint8_t> h(head, n);
-            if (dsc::looksLikeSlideLibrary(h)) {
+            switch (dsc::contentOf(std::span<const std::uint8_t>(head, n))) {
+            case dsc::FileContent::Library:
                 return Kind::Library;
-            }
-            if (dsc::looksLikeSlide(h)) {
+            case dsc::FileContent::Slide:
                 return Kind::Slide;
-            }
-            if (n >= 6 && (std::memcmp(head, "AC", 2) == 0 || std::memcmp(head, "MC", 2) == 0)) {
+            case dsc::FileContent::Drawing:
                 return Kind::Drawing;
+            case dsc::FileContent::Unknown:
+                break;
             }
         }
     }
@@ -207,30 +208,32 @@ int vectors(const std::filesystem::path& input) {
 int thumbnail(const std::filesystem::path& input, const std::filesystem::path& output, int size) {
     dsc::Raster image;
     const Kind kind = kindOf(input);
-    if (kind == Kind::Drawing) {
-        dsc::platform::FileSource source;
-        if (!source.open(input)) {
-            return fail(Usage, shown(input) + ": file cannot be opened");
-        }
-        dsc::DrawingPicture d = dsc::readDrawingPicture(source, size); // scaled down, never magnified
-        if (d.preview.status == dsc::DwgPreviewStatus::Unreadable) {
-            return fail(Usage, shown(input) + ": " + d.preview.detail);
-        }
-        if (!d.ok()) {
-            return fail(NoPreview, shown(input) + ": " + d.preview.detail);
-        }
-        image = std::move(d.image);
-    } else if (kind == Kind::Slide || kind == Kind::Library) {
-        const dsc::LoadedSlide s = dsc::platform::loadSlideFile(dsc::parseSlideReference(input), true);
-        if (s.status == dsc::SlideLoadStatus::NoSuchSlide) {
-            return fail(NoPreview, shown(input) + ": " + dsc::describe(s.status));
-        }
+    if (kind == Kind::Unknown) {
+        return fail(Usage, shown(input) + ": not a drawing, a slide or a slide library");
+    }
+    const dsc::SlideReference ref = dsc::parseSlideReference(input);
+    dsc::platform::FileSource source;
+    if (!source.open(ref.file)) {
+        return fail(Usage, shown(input) + ": file cannot be opened");
+    }
+    if (ref.isLibraryMember) {
+        // One slide of a library, named.
+        const dsc::LoadedSlide s = dsc::loadSlide(source, ref);
         if (!s.ok()) {
-            return fail(Usage, shown(input) + ": " + dsc::describe(s.status));
+            return fail(s.status == dsc::SlideLoadStatus::NoSuchSlide ? NoPreview : Usage,
+                        shown(input) + ": " + dsc::describe(s.status));
         }
         image = dsc::renderSlide(s.slide, size, size);
     } else {
-        return fail(Usage, shown(input) + ": not a drawing, a slide or a slide library");
+        const auto content = kind == Kind::Drawing ? dsc::FileContent::Drawing
+                             : kind == Kind::Slide ? dsc::FileContent::Slide
+                                                   : dsc::FileContent::Library;
+        dsc::Thumbnail t = dsc::makeThumbnail(source, content, size);
+        if (!t.ok()) {
+            return fail(t.status == dsc::Thumbnail::Status::NoPreview ? NoPreview : Usage,
+                        shown(input) + ": " + t.detail);
+        }
+        image = std::move(t.image);
     }
     std::vector<std::uint8_t> png;
     if (const std::string why = dsc::encodePng(image, png); !why.empty()) {

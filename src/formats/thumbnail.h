@@ -1,0 +1,31 @@
+#pragma once
+// The thumbnail of a file's content, as the thumbnail tool writes it and the shell's thumbnail
+// handler hands it over: a drawing's stored preview shrunk to fit (never enlarged), a slide drawn on
+// black to fit, a library's first slide.
+
+#include "bytesource.h"
+#include "raster.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace dsc {
+
+enum class FileContent { Unknown, Drawing, Slide, Library };
+
+// What the first bytes of a file say it is (32 are enough).
+FileContent contentOf(std::span<const std::uint8_t> head);
+
+struct Thumbnail {
+    enum class Status { Ok, NoPreview, Unreadable };
+    Status status = Status::Unreadable;
+    std::string detail; // why there is no image
+    Raster image;       // fits size × size
+    bool ok() const { return status == Status::Ok; }
+};
+
+// The thumbnail of `source`, whose content is `kind`, within size × size (1 to 4096).
+Thumbnail makeThumbnail(ByteSource& source, FileContent kind, int size);
+
+} // namespace dsc

@@ -8,7 +8,7 @@ JOBS ?= $(shell nproc)
 CMAKE_ARGS := $(if $(WERROR),-DDESSISCOPE_WARNINGS_AS_ERRORS=$(WERROR))
 
 .PHONY: all deps deps-run deps-windows configure configure-run build run test test-clang test-sanitize bench fuzz \
-	package windows test-windows format format-check clean
+	package windows package-windows test-windows format format-check clean
 
 all: build
 
@@ -52,9 +52,15 @@ windows: deps-windows
 	@cmake --preset windows $(CMAKE_ARGS) >/dev/null
 	@cmake --build --preset windows -j $(JOBS)
 
-test-windows: windows
+# The Windows installer and portable archive: build-windows/Dessiscope-<version>-win64-setup.exe and
+# -portable.zip.
+package-windows: windows
+	@cd build-windows && cpack
+
+test-windows: package-windows
 	@xvfb-run -a -s "-screen 0 1024x768x24" ctest --preset windows
 	@bash tests/e2e/tray_e2e_windows.sh build-windows
+	@bash tests/windows/installer_test.sh build-windows
 
 package: build
 	@cd $(BUILD_DIR) && cpack -G DEB

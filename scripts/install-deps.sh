@@ -18,8 +18,9 @@ TEST_PACKAGES=(
     locales netpbm shared-mime-info desktop-file-utils appstream libglib2.0-bin dpkg-dev file lintian time
     dbus-daemon weston at-spi2-core
 )
-# The Windows build: the cross compiler, Wine to run its tests, what the Qt cross build needs.
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 xz-utils dpkg-dev)
+# The Windows build: the cross compiler, Wine to run its tests, what the Qt cross build needs, and
+# NSIS for the installer.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 xz-utils dpkg-dev nsis qt6-translations-l10n)
 case $what in
 run) wanted=("${RUN_PACKAGES[@]}") ;;
 test) wanted=("${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}") ;;

@@ -1,0 +1,153 @@
+#!/usr/bin/env bash
+# The Windows installer as a user runs it, under Wine in a fresh prefix that has nothing else:
+# silent installations for the current user and for every user, what each leaves (files, Start-menu
+# shortcut, log-on entry, thumbnail handler, entry in "Apps & features"), the installed program
+# started with its icon in a real tray, then silent uninstallations that leave nothing behind and
+# another program's association of .dwg as it was. Also checks the portable archive's contents.
+#   installer_test.sh BUILD_DIR
+set -u
+build=$(realpath "$1")
+here=$(cd "$(dirname "$0")/../.." && pwd)
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+setup=$build/Dessiscope-$version-win64-setup.exe
+portable=$build/Dessiscope-$version-win64-portable.zip
+work=$(mktemp -d)
+export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+unset WINEPATH
+cleanup() {
+    kill "${app:-}" 2>/dev/null
+    wineserver -k 2>/dev/null
+    kill "${trayer:-}" "${xvfb:-}" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+wait_for() { local n=$1; shift; for ((i = 0; i < n; i++)); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done; return 1; }
+failed=0
+passed=0
+ok() { if "$@" >/dev/null 2>&1; then :; else echo "installer: FAILED: $step: $*"; failed=$((failed + 1)); fi; }
+check() { step=$1; shift; wait_for "$@" || { echo "installer: FAILED at $step"; exit 1; }; }
+regval() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | awk -v n="$2" '$1 == n { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'; }
+regdefault() { wine reg query "$1" /ve 2>/dev/null | tr -d '\r' | awk '/REG_SZ/ { sub(/.*REG_SZ +/, ""); print }'; }
+has_key() { wine reg query "$1" >/dev/null 2>&1; }
+no_key() { ! has_key "$1"; }
+unix() { winepath -u "$1" 2>/dev/null | tr -d '\r'; }
+
+for f in "$setup" "$portable"; do
+    [ -f "$f" ] || { echo "installer: FAILED: $f missing (make package-windows)"; exit 1; }
+done
+# The archive: the same files as the installer puts in place, under one folder.
+step="portable archive"
+python3 - "$portable" <<'PY' || failed=$((failed + 1))
+import sys, zipfile
+names = set(zipfile.ZipFile(sys.argv[1]).namelist())
+top = sys.argv[1].rsplit("/", 1)[-1][:-4] + "/"
+want = ["dessiscope.exe", "dessiscope-thumbnail.exe", "dessiscope-thumbs.dll", "Qt6Core.dll", "Qt6Gui.dll",
+        "Qt6Widgets.dll", "Qt6Network.dll", "platforms/qwindows.dll", "styles/qwindowsvistastyle.dll",
+        "imageformats/qgif.dll", "imageformats/qico.dll", "translations/qtbase_fr.qm", "qt.conf",
+        "libstdc++-6.dll", "libgcc_s_seh-1.dll", "libwinpthread-1.dll"]
+missing = [w for w in want if top + w not in names]
+if missing:
+    print("installer: FAILED: portable archive lacks", missing)
+    sys.exit(1)
+PY
+
+. "$here/tests/e2e/trayer-panel.sh"
+start_tray_desktop
+check "tray host up" 50 panel_up
+wineboot --init >/dev/null 2>&1
+wineserver -w
+
+classes_key() { echo "$1\\Software\\Classes"; }
+thumb_ext() { echo "$(classes_key "$1")\\$2\\ShellEx\\{e357fccd-a995-4576-b01f-234630154e96}"; }
+clsid='{6F2B7C3E-8A4D-4E1B-9C5F-2D7A1E3B4C60}'
+uninst='Software\Microsoft\Windows\CurrentVersion\Uninstall\Dessiscope'
+run='Software\Microsoft\Windows\CurrentVersion\Run'
+
+# Installs with the switches given, checks what an installation for HIVE (HKCU or HKLM) into DIR
+# leaves, with or without drawings' thumbnails, then starts the installed program.
+installed() { # HIVE DIR LINK DWG
+    local hive=$1 dir=$2 link=$3 dwg=$4 d
+    d=$(unix "$dir")
+    for f in dessiscope.exe dessiscope-thumbnail.exe dessiscope-thumbs.dll Qt6Core.dll platforms/qwindows.dll \
+        translations/qtbase_fr.qm Uninstall.exe; do
+        ok test -f "$d/$f"
+    done
+    ok test -f "$(unix "$link")"
+    ok test "$(regval "$hive\\$run" Dessiscope)" = "\"$dir\\dessiscope.exe\""
+    ok test "$(regval "$hive\\$uninst" DisplayName)" = Dessiscope
+    ok test "$(regval "$hive\\$uninst" DisplayVersion)" = "$version"
+    ok test "$(regval "$hive\\$uninst" UninstallString)" = "\"$dir\\Uninstall.exe\""
+    ok test "$(regdefault "$(classes_key "$hive")\\CLSID\\$clsid\\InprocServer32")" = "$dir\\dessiscope-thumbs.dll"
+    ok test "$(regdefault "$(thumb_ext "$hive" .sld)")" = "$clsid"
+    ok test "$(regdefault "$(thumb_ext "$hive" .slb)")" = "$clsid"
+    if [ "$dwg" = yes ]; then
+        ok test "$(regdefault "$(thumb_ext "$hive" .dwg)")" = "$clsid"
+    else
+        ok no_key "$(thumb_ext "$hive" .dwg)"
+    fi
+}
+# Runs the installed program from the Start-menu target: its icon docks in the tray; then it ends.
+runs() { # DIR
+    local d
+    d=$(unix "$1")
+    (cd "$d" && exec wine "$1\\dessiscope.exe") >"$work/app.log" 2>&1 &
+    app=$!
+    step="installed program's icon in the tray"
+    wait_for 600 icon_present || { echo "installer: FAILED: $step"; tail -5 "$work/app.log"; failed=$((failed + 1)); }
+    kill "$app" 2>/dev/null
+    wineserver -k 2>/dev/null
+    wait "$app" 2>/dev/null
+    app=
+    wait_for 50 icon_absent
+}
+uninstalled() { # HIVE DIR LINK
+    local hive=$1 dir=$2 link=$3
+    wine "$dir\\Uninstall.exe" /S >/dev/null 2>&1
+    # The uninstaller runs on from a copy of itself: wait for it.
+    step="uninstall"
+    wait_for 300 eval "! test -e '$(unix "$dir")'" || ok false
+    wineserver -w
+    ok test ! -e "$(unix "$link")"
+    ok test -z "$(regval "$hive\\$run" Dessiscope)"
+    ok no_key "$hive\\$uninst"
+    ok no_key "$(classes_key "$hive")\\CLSID\\$clsid"
+    ok no_key "$(classes_key "$hive")\\.sld"
+    ok no_key "$(classes_key "$hive")\\.slb"
+    ok no_key "$(thumb_ext "$hive" .dwg)"
+}
+
+# 1. For the current user, as a user without administrator rights gets it.
+step="install for the current user"
+wine "$setup" /S /CURRENTUSER >/dev/null 2>&1
+wineserver -w
+appdata=$(wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')
+roaming=$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')
+dir="$appdata\\Programs\\Dessiscope"
+link="$roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Dessiscope.lnk"
+installed HKCU "$dir" "$link" no
+step="nothing for every user"
+ok no_key "HKLM\\$uninst"
+runs "$dir"
+step="uninstall for the current user"
+uninstalled HKCU "$dir" "$link"
+passed=$((passed + 1))
+
+# 2. For every user (Wine's user is an administrator), drawings' thumbnails chosen; another CAD
+# program's association of .dwg is there before and must be there after.
+wine reg add 'HKLM\Software\Classes\.dwg' /ve /d OtherCAD.Drawing /f >/dev/null 2>&1
+step="install for every user"
+wine "$setup" /S /DWG >/dev/null 2>&1
+wineserver -w
+programs=$(wine cmd /c echo %ProgramFiles% 2>/dev/null | tr -d '\r')
+data=$(wine cmd /c echo %ProgramData% 2>/dev/null | tr -d '\r')
+dir="$programs\\Dessiscope"
+link="$data\\Microsoft\\Windows\\Start Menu\\Programs\\Dessiscope.lnk"
+installed HKLM "$dir" "$link" yes
+runs "$dir"
+step="uninstall for every user"
+uninstalled HKLM "$dir" "$link"
+ok test "$(regdefault 'HKLM\Software\Classes\.dwg')" = OtherCAD.Drawing
+passed=$((passed + 1))
+
+[ "$failed" = 0 ] || { echo "installer: $failed check(s) failed"; exit 1; }
+echo "installer: $passed passed, 0 failed"

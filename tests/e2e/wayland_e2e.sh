@@ -104,6 +104,6 @@ press "$svc" "$quit"
 check "Désactiver ends the program" 50 eval '! kill -0 '"$app"
 wait "$app"
 status=$?
-[ "$status" = 0 ] || { echo "Wayland end-to-end: FAILED, exit status $status"; exit 1; }
+[ "$status" = 0 ] || { echo "Wayland end-to-end: FAILED, exit status $status"; tail -n 20 "$work/app.log"; exit 1; }
 grep -qi "xcb\|could not connect" "$work/app.log" && { echo "Wayland end-to-end: FAILED, not on Wayland"; exit 1; }
 echo "Wayland end-to-end: 1 passed, 0 failed"

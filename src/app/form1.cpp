@@ -65,10 +65,14 @@ void Form1::volumesChanged() {
     });
 }
 
-void Form1::clearShown() {
+void Form1::clearFacts() {
     lblTaille->setText(QString());
     lblCreation->setText(QString());
     lblModif->setText(QString());
+}
+
+void Form1::clearShown() {
+    clearFacts();
     lstSld1->hide();
     Cliche1->hide();
     DwgVignette1->setDwgFileName({});
@@ -231,9 +235,7 @@ void Form1::cmdPoubelle_Click() {
     lstSld1->hide();
     DwgVignette1->setDwgFileName({});
     DwgVignette1->Refresh();
-    lblTaille->setText(QString());
-    lblCreation->setText(QString());
-    lblModif->setText(QString());
+    clearFacts();
 }
 
 bool Form1::SuppressFich(const std::filesystem::path& sFileNames) {

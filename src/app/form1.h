@@ -139,6 +139,8 @@ private:
     void showNoFile();
     // What showed a file is cleared (its facts, its preview), the selection kept.
     void clearShown();
+    // The size and dates emptied.
+    void clearFacts();
     void trayReady();
     QLabel* makeLabel(const char* name, const QString& text, QRect geometry);
 

@@ -121,7 +121,6 @@ std::vector<std::filesystem::path> matchingNames(const std::vector<platform::Dir
             out.push_back(e.name);
         }
     }
-    std::sort(out.begin(), out.end(), nameLess);
     return out;
 }
 
@@ -132,19 +131,27 @@ std::vector<std::filesystem::path> folderNames(const std::vector<platform::DirEn
             out.push_back(e.name);
         }
     }
-    std::sort(out.begin(), out.end(), nameLess);
     return out;
 }
+
+namespace {
+
+std::vector<std::filesystem::path> sorted(std::vector<std::filesystem::path> names) {
+    std::sort(names.begin(), names.end(), nameLess);
+    return names;
+}
+
+} // namespace
 
 std::vector<std::filesystem::path> matchingFiles(platform::FileSystem& fs, const std::filesystem::path& dir,
                                                  std::string_view patterns) {
     const auto entries = fs.list(dir);
-    return entries ? matchingNames(*entries, patterns) : std::vector<std::filesystem::path>{};
+    return entries ? sorted(matchingNames(*entries, patterns)) : std::vector<std::filesystem::path>{};
 }
 
 std::vector<std::filesystem::path> subfolders(platform::FileSystem& fs, const std::filesystem::path& dir) {
     const auto entries = fs.list(dir);
-    return entries ? folderNames(*entries) : std::vector<std::filesystem::path>{};
+    return entries ? sorted(folderNames(*entries)) : std::vector<std::filesystem::path>{};
 }
 
 std::size_t insertSorted(std::vector<std::filesystem::path>& names, std::size_t from, std::filesystem::path name) {

@@ -20,7 +20,7 @@ bool matchesPattern(const std::filesystem::path& name, std::string_view patterns
 bool nameLess(const std::filesystem::path& a, const std::filesystem::path& b);
 
 // The entries (a folder's, or a batch of them) that are files matching `patterns`, hidden ones left
-// out, sorted; and those that are folders, hidden ones left out, sorted.
+// out; and those that are folders, hidden ones left out. In the entries' order.
 std::vector<std::filesystem::path> matchingNames(const std::vector<platform::DirEntry>& entries,
                                                  std::string_view patterns = kCadPattern);
 std::vector<std::filesystem::path> folderNames(const std::vector<platform::DirEntry>& entries);

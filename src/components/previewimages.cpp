@@ -38,18 +38,17 @@ QImage drawSlidePicture(const Slide* slide, QSize pixels) {
 
 DrawingPreviewImage loadDrawingPreview(const std::filesystem::path& path) {
     platform::FileSource source;
-    if (!source.open(path)) {
-        DrawingPreviewImage out;
+    return loadDrawingPreview(source.open(path) ? &source : nullptr);
+}
+
+DrawingPreviewImage loadDrawingPreview(ByteSource* source) {
+    DrawingPreviewImage out;
+    if (!source) {
         out.preview.status = DwgPreviewStatus::Unreadable;
         out.preview.detail = "file cannot be opened";
         return out;
     }
-    return loadDrawingPreview(source);
-}
-
-DrawingPreviewImage loadDrawingPreview(ByteSource& source) {
-    DrawingPreviewImage out;
-    DrawingPicture picture = readDrawingPicture(source);
+    DrawingPicture picture = readDrawingPicture(*source);
     out.preview = std::move(picture.preview);
     out.image = wrapRaster(std::move(picture.image));
     return out;

@@ -29,8 +29,9 @@ struct DrawingPreviewImage {
     bool ok() const { return !image.isNull(); }
 };
 
-// Reads and decodes the stored preview of a drawing, from its opened file or by its name.
-DrawingPreviewImage loadDrawingPreview(ByteSource& source);
+// Reads and decodes the stored preview of a drawing, from its opened file (null: the file could not
+// be opened) or by its name.
+DrawingPreviewImage loadDrawingPreview(ByteSource* source);
 DrawingPreviewImage loadDrawingPreview(const std::filesystem::path& path);
 
 } // namespace dsc

@@ -1,17 +1,11 @@
 #include "bibcliche.h"
 
 #include "formats/slidelibrary.h"
-#include "platform/filesource.h"
 
 #include <QByteArray>
 #include <QListWidget>
 
 namespace dsc {
-
-void listSlideNames(QListWidget& list, const std::filesystem::path& library) {
-    platform::FileSource source;
-    showSlideNames(list, source.open(library) ? scanLibraryNames(source) : std::vector<LibrarySlideName>{});
-}
 
 void showSlideNames(QListWidget& list, const std::vector<LibrarySlideName>& names) {
     list.show();

@@ -36,7 +36,6 @@ SlidePicture readSlidePicture(platform::FileSystem& fs, const SlideReference& re
 FileView readFileView(platform::FileSystem& fs, const std::filesystem::path& path, QSize viewerPixels,
                       const StaleCheck& stale) {
     FileView view;
-    view.path = path;
     view.kind = fileKind(path);
     view.times = fs.fileTimes(path);
     if (stale()) {
@@ -56,12 +55,7 @@ FileView readFileView(platform::FileSystem& fs, const std::filesystem::path& pat
         view.slide = readSlidePicture(fs, {path, {}, false}, viewerPixels);
         break;
     case FileKind::Drawing:
-        if (auto source = fs.openFile(path)) {
-            view.drawing = loadDrawingPreview(*source);
-        } else {
-            view.drawing.preview.status = DwgPreviewStatus::Unreadable;
-            view.drawing.preview.detail = "file cannot be opened";
-        }
+        view.drawing = loadDrawingPreview(fs.openFile(path).get());
         break;
     case FileKind::Other:
         break;

@@ -28,7 +28,6 @@ struct SlidePicture {
 };
 
 struct FileView {
-    std::filesystem::path path;
     FileKind kind = FileKind::Other;
     std::optional<std::uint64_t> size;
     platform::FileTimes times;

@@ -27,11 +27,8 @@ printf '[Desktop Entry]\nType=Application\nName=Viewer\nExec=%s %%f\nNoDisplay=t
 printf '[Default Applications]\nimage/vnd.dwg=e2e-viewer.desktop\n' >"$work/config/mimeapps.list"
 export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config
 
-wait_for() { # TENTHS CMD...: polls CMD every 0.1 s
-    local n=$1; shift
-    for ((i = 0; i < n; i++)); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
-    return 1
-}
+# shellcheck source=trayer-panel.sh
+. "$(dirname "$0")/trayer-panel.sh" # before the icon tests of this script, which find the icon otherwise
 main_window() { xdotool search --onlyvisible --name "$title" 2>/dev/null | head -1; }
 # Visible windows of the program other than the main window, by size: the icon is small.
 other_windows() {
@@ -61,13 +58,7 @@ for ((r = 1; r <= reps; r++)); do
     }
     rm -f "$work/marker"
     : >"$work/dpy"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/dpy" 2>/dev/null &
-    xvfb=$!
-    wait_for 50 test -s "$work/dpy"
-    export DISPLAY=":$(head -1 "$work/dpy")"
-    trayer --edge top --align right --widthtype request --height 32 --transparent false --tint 0x404040 \
-        --SetDockType true >/dev/null 2>&1 &
-    trayerpid=$!
+    start_tray_desktop
     (cd "$work/Dessins" && exec "$app") >"$work/app.log" 2>&1 &
     apppid=$!
     ok=0
@@ -99,7 +90,7 @@ for ((r = 1; r <= reps; r++)); do
             check "Désactiver ends the tool" 50 app_ended && check "no icon left" 20 icon_absent && ok=1
     }
     if [ $ok = 1 ]; then pass=$((pass + 1)); else fail=$((fail + 1)); sed 's/^/  app: /' "$work/app.log" | tail -5; fi
-    kill "$apppid" "$trayerpid" 2>/dev/null; wait "$apppid" "$trayerpid" 2>/dev/null
+    kill "$apppid" "$trayer" 2>/dev/null; wait "$apppid" "$trayer" 2>/dev/null
     kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null
 done
 rm -rf "$work"

@@ -10,23 +10,12 @@ here=$(cd "$(dirname "$0")/../.." && pwd)
 title='^Dessiscope - V 3.0$'
 work=$(mktemp -d)
 export DESSISCOPE_WINDOWS_BUILD=$build WINEPREFIX=$build/wineprefix
-cleanup() {
-    kill "${app:-}" 2>/dev/null
-    wineserver -k 2>/dev/null
-    kill "${trayer:-}" "${xvfb:-}" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-wait_for() { # TENTHS CMD...
-    local n=$1; shift
-    for ((i = 0; i < n; i++)); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
-    return 1
-}
+# shellcheck source=trayer-panel.sh
+. "$here/tests/e2e/trayer-panel.sh"
+trap end_wine_desktop EXIT
 step=start
 check() { step=$1; shift; wait_for "$@" || { echo "tray end-to-end (Windows): FAILED at $step"; sed 's/^/  app: /' "$work/app.log" | grep -v 'Read access denied' | tail -5; exit 1; }; }
 
-# shellcheck source=trayer-panel.sh
-. "$here/tests/e2e/trayer-panel.sh"
 start_tray_desktop
 check "tray host up" 50 panel_up
 main_window() { xdotool search --onlyvisible --name "$title" 2>/dev/null | head -1; }

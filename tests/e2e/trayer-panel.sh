@@ -1,5 +1,12 @@
-# Shared by the Windows end-to-end scripts (sourced): Xvfb with a trayer panel, and the icon docked
-# in it, found by its size among the panel's windows. Expects wait_for and a `work` folder.
+# Shared by the end-to-end scripts (sourced): waiting for a condition, Xvfb with a trayer panel and
+# the icon docked in it (found by its size among the panel's windows), and the end of a Wine run.
+# Expects a `work` folder.
+
+wait_for() { # TENTHS CMD...: polls CMD every 0.1 s
+    local n=$1; shift
+    for ((i = 0; i < n; i++)); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
+    return 1
+}
 
 # Starts Xvfb and trayer; exports DISPLAY; sets xvfb and trayer to their process ids.
 start_tray_desktop() {
@@ -22,3 +29,11 @@ icon() {
 }
 icon_present() { [ -n "$(icon)" ]; }
 icon_absent() { [ -z "$(icon)" ]; }
+
+# At exit of a Windows script: the program, Wine, the desktop and the work folder go.
+end_wine_desktop() {
+    kill "${app:-}" 2>/dev/null
+    wineserver -k 2>/dev/null
+    kill "${trayer:-}" "${xvfb:-}" 2>/dev/null
+    rm -rf "$work"
+}

@@ -14,14 +14,9 @@ portable=$build/Dessiscope-$version-win64-portable.zip
 work=$(mktemp -d)
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 unset WINEPATH
-cleanup() {
-    kill "${app:-}" 2>/dev/null
-    wineserver -k 2>/dev/null
-    kill "${trayer:-}" "${xvfb:-}" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-wait_for() { local n=$1; shift; for ((i = 0; i < n; i++)); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done; return 1; }
+# shellcheck source=../e2e/trayer-panel.sh
+. "$here/tests/e2e/trayer-panel.sh"
+trap end_wine_desktop EXIT
 failed=0
 passed=0
 ok() { if "$@" >/dev/null 2>&1; then :; else echo "installer: FAILED: $step: $*"; failed=$((failed + 1)); fi; }
@@ -51,7 +46,6 @@ if missing:
     sys.exit(1)
 PY
 
-. "$here/tests/e2e/trayer-panel.sh"
 start_tray_desktop
 check "tray host up" 50 panel_up
 wineboot --init >/dev/null 2>&1
@@ -116,38 +110,34 @@ uninstalled() { # HIVE DIR LINK
     ok no_key "$(thumb_ext "$hive" .dwg)"
 }
 
+# One installation and its removal: WHO SWITCHES HIVE DIR LINK DWG.
+round() {
+    local who=$1 switches=$2 hive=$3 dir=$4 link=$5 dwg=$6
+    step="install for $who"
+    wine "$setup" /S $switches >/dev/null 2>&1
+    wineserver -w
+    installed "$hive" "$dir" "$link" "$dwg"
+    if [ "$hive" = HKCU ]; then
+        step="nothing for every user"
+        ok no_key "HKLM\\$uninst"
+    fi
+    runs "$dir"
+    uninstalled "$hive" "$dir" "$link"
+    passed=$((passed + 1))
+}
+winenv() { wine cmd /c echo "%$1%" 2>/dev/null | tr -d '\r'; }
+
 # 1. For the current user, as a user without administrator rights gets it.
-step="install for the current user"
-wine "$setup" /S /CURRENTUSER >/dev/null 2>&1
-wineserver -w
-appdata=$(wine cmd /c echo %LOCALAPPDATA% 2>/dev/null | tr -d '\r')
-roaming=$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')
-dir="$appdata\\Programs\\Dessiscope"
-link="$roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Dessiscope.lnk"
-installed HKCU "$dir" "$link" no
-step="nothing for every user"
-ok no_key "HKLM\\$uninst"
-runs "$dir"
-step="uninstall for the current user"
-uninstalled HKCU "$dir" "$link"
-passed=$((passed + 1))
+round "the current user" /CURRENTUSER HKCU "$(winenv LOCALAPPDATA)\\Programs\\Dessiscope" \
+    "$(winenv APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs\\Dessiscope.lnk" no
 
 # 2. For every user (Wine's user is an administrator), drawings' thumbnails chosen; another CAD
 # program's association of .dwg is there before and must be there after.
 wine reg add 'HKLM\Software\Classes\.dwg' /ve /d OtherCAD.Drawing /f >/dev/null 2>&1
-step="install for every user"
-wine "$setup" /S /DWG >/dev/null 2>&1
-wineserver -w
-programs=$(wine cmd /c echo %ProgramFiles% 2>/dev/null | tr -d '\r')
-data=$(wine cmd /c echo %ProgramData% 2>/dev/null | tr -d '\r')
-dir="$programs\\Dessiscope"
-link="$data\\Microsoft\\Windows\\Start Menu\\Programs\\Dessiscope.lnk"
-installed HKLM "$dir" "$link" yes
-runs "$dir"
-step="uninstall for every user"
-uninstalled HKLM "$dir" "$link"
+round "every user" /DWG HKLM "$(winenv ProgramFiles)\\Dessiscope" \
+    "$(winenv ProgramData)\\Microsoft\\Windows\\Start Menu\\Programs\\Dessiscope.lnk" yes
+step="another program's .dwg association"
 ok test "$(regdefault 'HKLM\Software\Classes\.dwg')" = OtherCAD.Drawing
-passed=$((passed + 1))
 
 [ "$failed" = 0 ] || { echo "installer: $failed check(s) failed"; exit 1; }
 echo "installer: $passed passed, 0 failed"

@@ -223,7 +223,12 @@ TEST_F(ThumbnailHandler, UnregisteringRemovesItAndLeavesOtherHandlersAlone) {
     const thumbs::ClassesRoot root = thumbs::classesRoot();
     // Another program's handler for drawings stays where it is.
     HKEY key = nullptr;
-    const std::wstring other = std::wstring(root.path) + L"\\.dwg\\" + thumbs::kThumbnailShellEx;
+    const std::wstring dwg = std::wstring(root.path) + L"\\.dwg";
+    const bool hadDwg = RegOpenKeyExW(root.hive, dwg.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS;
+    if (hadDwg) {
+        RegCloseKey(key);
+    }
+    const std::wstring other = dwg + L"\\" + thumbs::kThumbnailShellEx;
     ASSERT_EQ(RegCreateKeyExW(root.hive, other.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
               ERROR_SUCCESS);
     const wchar_t theirs[] = L"{00000000-1111-2222-3333-444444444444}";
@@ -239,7 +244,8 @@ TEST_F(ThumbnailHandler, UnregisteringRemovesItAndLeavesOtherHandlersAlone) {
     EXPECT_EQ(
         CoCreateInstance(thumbs::kClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(&gone)),
         REGDB_E_CLASSNOTREG);
-    RegDeleteTreeW(root.hive, other.c_str());
+    // The prefix as it was: later programs in it look drawings' associations up there.
+    RegDeleteTreeW(root.hive, (hadDwg ? other : dwg).c_str());
     // And registered again for whatever runs next in this prefix.
     auto reg = entry("DllRegisterServer");
     EXPECT_EQ(reg(), S_OK);

@@ -62,13 +62,47 @@ private:
     std::uint64_t m_size = 0;
 };
 
-class ThumbnailProvider final : public IThumbnailProvider, public IInitializeWithStream {
+// What every COM class of the DLL shares: its reference count, the module's count of live objects
+// (for DllCanUnloadNow), and making one to hand out an interface. `Self` answers QueryInterface.
+template <typename Self, typename... Interfaces> class ComObject : public Interfaces... {
 public:
-    ThumbnailProvider() { ++g_objects; }
-    ThumbnailProvider(const ThumbnailProvider&) = delete;
-    ThumbnailProvider& operator=(const ThumbnailProvider&) = delete;
+    ComObject(const ComObject&) = delete;
+    ComObject& operator=(const ComObject&) = delete;
 
-    // IUnknown
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++m_refs); }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const long left = --m_refs;
+        if (left == 0) {
+            delete static_cast<Self*>(this);
+        }
+        return static_cast<ULONG>(left);
+    }
+    static HRESULT create(REFIID riid, void** out) {
+        auto* object = new (std::nothrow) Self;
+        if (!object) {
+            return E_OUTOFMEMORY;
+        }
+        const HRESULT hr = object->QueryInterface(riid, out);
+        object->Release();
+        return hr;
+    }
+
+protected:
+    ComObject() { ++g_objects; }
+    ~ComObject() { --g_objects; }
+
+private:
+    std::atomic<long> m_refs{1};
+};
+
+class ThumbnailProvider final : public ComObject<ThumbnailProvider, IThumbnailProvider, IInitializeWithStream> {
+public:
+    ~ThumbnailProvider() {
+        if (m_stream) {
+            m_stream->Release();
+        }
+    }
+
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
         if (!out) {
             return E_POINTER;
@@ -83,14 +117,6 @@ public:
         }
         AddRef();
         return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++m_refs); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const long left = --m_refs;
-        if (left == 0) {
-            delete this;
-        }
-        return static_cast<ULONG>(left);
     }
 
     // IInitializeWithStream: once only, as the shell does.
@@ -143,13 +169,6 @@ public:
     }
 
 private:
-    ~ThumbnailProvider() {
-        if (m_stream) {
-            m_stream->Release();
-        }
-        --g_objects;
-    }
-
     static HRESULT toBitmap(const dsc::Raster& image, HBITMAP* bitmap, WTS_ALPHATYPE* alpha) {
         BITMAPINFO info{};
         info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -177,13 +196,11 @@ private:
         return S_OK;
     }
 
-    std::atomic<long> m_refs{1};
     IStream* m_stream = nullptr;
 };
 
-class Factory final : public IClassFactory {
+class Factory final : public ComObject<Factory, IClassFactory> {
 public:
-    Factory() { ++g_objects; }
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
         if (!out) {
             return E_POINTER;
@@ -196,14 +213,6 @@ public:
         *out = nullptr;
         return E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++m_refs); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const long left = --m_refs;
-        if (left == 0) {
-            delete this;
-        }
-        return static_cast<ULONG>(left);
-    }
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** out) override {
         if (!out) {
             return E_POINTER;
@@ -212,22 +221,12 @@ public:
         if (outer) {
             return CLASS_E_NOAGGREGATION;
         }
-        auto* provider = new (std::nothrow) ThumbnailProvider;
-        if (!provider) {
-            return E_OUTOFMEMORY;
-        }
-        const HRESULT hr = provider->QueryInterface(riid, out);
-        provider->Release();
-        return hr;
+        return ThumbnailProvider::create(riid, out);
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
         lock ? ++g_locks : --g_locks;
         return S_OK;
     }
-
-private:
-    ~Factory() { --g_objects; }
-    std::atomic<long> m_refs{1};
 };
 
 } // namespace
@@ -250,13 +249,7 @@ HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** out
     if (!IsEqualCLSID(clsid, dsc::thumbs::kClsid)) {
         return CLASS_E_CLASSNOTAVAILABLE;
     }
-    auto* factory = new (std::nothrow) Factory;
-    if (!factory) {
-        return E_OUTOFMEMORY;
-    }
-    const HRESULT hr = factory->QueryInterface(riid, out);
-    factory->Release();
-    return hr;
+    return Factory::create(riid, out);
 }
 
 HRESULT STDAPICALLTYPE DllCanUnloadNow() {

@@ -1,11 +1,11 @@
 // Speed of the readers: decoding and drawing slides, listing libraries, locating and decoding
 // drawing previews, and the whole command-line previewer per file.
 #include "components/previewimages.h"
-#include "formats/dib.h"
-#include "formats/dwgpreview.h"
-#include "formats/slide.h"
-#include "formats/slidelibrary.h"
-#include "formats/slideraster.h"
+#include "formats/dwg/dwgpreview.h"
+#include "formats/raster/dib.h"
+#include "formats/raster/slideraster.h"
+#include "formats/slides/slide.h"
+#include "formats/slides/slidelibrary.h"
 #include "platform/filesource.h"
 #include "support/slidewriter.h"
 

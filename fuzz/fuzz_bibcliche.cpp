@@ -1,5 +1,5 @@
 // The list of names read from library records, on arbitrary bytes.
-#include "formats/slidelibrary.h"
+#include "formats/slides/slidelibrary.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Drawing preview locator and the picture decoders on arbitrary bytes.
-#include "formats/dib.h"
-#include "formats/drawingpicture.h"
+#include "formats/dwg/drawingpicture.h"
+#include "formats/raster/dib.h"
 
 #include <cstddef>
 #include <cstdint>

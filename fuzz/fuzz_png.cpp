@@ -1,5 +1,5 @@
 // The PNG codec on arbitrary bytes: decoded within the limits, and encoded back when it decodes.
-#include "formats/png.h"
+#include "formats/raster/png.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // Slide reader on arbitrary bytes, with and without an end hint.
-#include "formats/slide.h"
+#include "formats/slides/slide.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Slide library directory and member lookup on arbitrary bytes.
-#include "formats/slide.h"
-#include "formats/slidelibrary.h"
+#include "formats/slides/slide.h"
+#include "formats/slides/slidelibrary.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // Writes the seed corpora from the test writers: fuzz/corpus/<harness>/<case>.
-#include "formats/png.h"
+#include "formats/raster/png.h"
 #include "support/dwgwriter.h"
 #include "support/slidewriter.h"
 

@@ -1,11 +1,11 @@
 // dessiscope-thumbnail: writes the preview of a drawing, a slide or a slide library as a PNG,
 // or prints what the file holds. Used by file managers as a thumbnailer.
-#include "formats/drawingpicture.h"
-#include "formats/dwgpreview.h"
-#include "formats/png.h"
-#include "formats/slidelibrary.h"
-#include "formats/slideraster.h"
-#include "formats/slidereference.h"
+#include "formats/dwg/drawingpicture.h"
+#include "formats/dwg/dwgpreview.h"
+#include "formats/raster/png.h"
+#include "formats/raster/slideraster.h"
+#include "formats/slides/slidelibrary.h"
+#include "formats/slides/slidereference.h"
 #include "formats/thumbnail.h"
 #include "json.h"
 #include "platform/filesource.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The drawing thumbnail: shows the preview image stored in a drawing.
 
-#include "formats/dwgpreview.h"
+#include "formats/dwg/dwgpreview.h"
 #include "previewimages.h"
 
 #include <QColor>

@@ -1,6 +1,6 @@
 #include "previewimages.h"
 
-#include "formats/slideraster.h"
+#include "formats/raster/slideraster.h"
 #include "platform/filesource.h"
 
 namespace dsc {

@@ -2,9 +2,9 @@
 // Previews as Qt images over the pixels the readers' layer draws and decodes, so the window shows
 // exactly what the thumbnailers write.
 
-#include "formats/drawingpicture.h"
-#include "formats/raster.h"
-#include "formats/slide.h"
+#include "formats/dwg/drawingpicture.h"
+#include "formats/raster/raster.h"
+#include "formats/slides/slide.h"
 
 #include <QImage>
 #include <QSize>

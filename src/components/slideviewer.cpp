@@ -1,7 +1,7 @@
 #include "slideviewer.h"
 
-#include "formats/slideraster.h"
-#include "formats/slidereference.h"
+#include "formats/raster/slideraster.h"
+#include "formats/slides/slidereference.h"
 #include "platform/filesource.h"
 #include "previewimages.h"
 

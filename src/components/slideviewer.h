@@ -1,8 +1,8 @@
 #pragma once
 // The slide viewer: draws a slide file or a slide of a library on black.
 
-#include "formats/slide.h"
-#include "formats/slidereference.h"
+#include "formats/slides/slide.h"
+#include "formats/slides/slidereference.h"
 
 #include <QImage>
 #include <QWidget>

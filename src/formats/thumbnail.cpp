@@ -1,9 +1,9 @@
-#include "thumbnail.h"
+#include "formats/thumbnail.h"
 
-#include "drawingpicture.h"
-#include "slidelibrary.h"
-#include "slideraster.h"
-#include "slidereference.h"
+#include "formats/dwg/drawingpicture.h"
+#include "formats/raster/slideraster.h"
+#include "formats/slides/slidelibrary.h"
+#include "formats/slides/slidereference.h"
 
 #include <cstring>
 

@@ -3,8 +3,8 @@
 // handler hands it over: a drawing's stored preview shrunk to fit (never enlarged), a slide drawn on
 // black to fit, a library's first slide.
 
-#include "bytesource.h"
-#include "raster.h"
+#include "formats/core/bytesource.h"
+#include "formats/raster/raster.h"
 
 #include <cstdint>
 #include <span>

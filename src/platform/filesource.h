@@ -2,8 +2,8 @@
 // Reading a file's bytes for the readers. Opening never blocks, whatever the name turns out to
 // be: the type is checked on the opened file, so nothing can be put in its place in between.
 
-#include "formats/bytesource.h"
-#include "formats/slidereference.h"
+#include "formats/core/bytesource.h"
+#include "formats/slides/slidereference.h"
 
 #include <cstdint>
 #include <filesystem>

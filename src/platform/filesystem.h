@@ -2,7 +2,7 @@
 // What the browsing logic asks of the file system. Paths are native paths (bytes on Linux), so
 // names that are not valid text still work.
 
-#include "formats/bytesource.h"
+#include "formats/core/bytesource.h"
 
 #include <cstdint>
 #include <filesystem>

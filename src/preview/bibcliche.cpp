@@ -1,6 +1,6 @@
 #include "bibcliche.h"
 
-#include "formats/slidelibrary.h"
+#include "formats/slides/slidelibrary.h"
 
 #include <QByteArray>
 #include <QListWidget>

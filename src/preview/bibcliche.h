@@ -1,7 +1,7 @@
 #pragma once
 // The list of a slide library's slide names.
 
-#include "formats/slidelibrary.h"
+#include "formats/slides/slidelibrary.h"
 
 #include <vector>
 

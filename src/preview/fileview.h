@@ -3,8 +3,8 @@
 // its preview by kind.
 
 #include "components/previewimages.h"
-#include "formats/slidelibrary.h"
-#include "formats/slidereference.h"
+#include "formats/slides/slidelibrary.h"
+#include "formats/slides/slidereference.h"
 #include "platform/filesystem.h"
 
 #include <QImage>

@@ -1,9 +1,9 @@
 // The readers' layer's own drawing and scaling against what Qt did before them: slides against Qt's
 // aliased painting, thumbnails against Qt's smooth scaling.
-#include "formats/drawingpicture.h"
-#include "formats/scale.h"
-#include "formats/slidelibrary.h"
-#include "formats/slideraster.h"
+#include "formats/dwg/drawingpicture.h"
+#include "formats/raster/scale.h"
+#include "formats/raster/slideraster.h"
+#include "formats/slides/slidelibrary.h"
 #include "support/qtslidepainter.h"
 #include "support/samples.h"
 #include "support/slidefiles.h"
@@ -110,6 +110,9 @@ TEST(Thumbnails, ScaledLikeQtsSmoothScaling) {
     DSC_REQUIRE_SAMPLES();
     int maxDifference = 0, compared = 0;
     for (const auto& e : std::filesystem::directory_iterator(test::samplesDir() / "dwg")) {
+        if (!e.is_regular_file()) {
+            continue; // the geometry drawings' folder
+        }
         platform::FileSource src;
         ASSERT_TRUE(src.open(e.path()));
         DrawingPicture picture = readDrawingPicture(src);

@@ -1,5 +1,5 @@
 // The bitmap decoder for drawing previews.
-#include "formats/dib.h"
+#include "formats/raster/dib.h"
 #include "support/dwgwriter.h"
 
 #include <gtest/gtest.h>

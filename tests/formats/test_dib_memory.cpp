@@ -1,5 +1,5 @@
 // The bitmap decoder when memory runs short (address-space limits are a POSIX feature).
-#include "formats/dib.h"
+#include "formats/raster/dib.h"
 #include "support/dwgwriter.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The drawing preview locator: directory rules, defects, choice of image, bytes read, real files.
-#include "formats/dib.h"
-#include "formats/dwgpreview.h"
+#include "formats/dwg/dwgpreview.h"
+#include "formats/raster/dib.h"
 #include "platform/filesource.h"
 #include "support/dwgwriter.h"
 #include "support/samples.h"

@@ -1,6 +1,6 @@
 // The PNG codec on good, truncated and hostile input, and the thumbnail scaler.
-#include "formats/png.h"
-#include "formats/scale.h"
+#include "formats/raster/png.h"
+#include "formats/raster/scale.h"
 #include "support/dwgwriter.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Slide reader: headers, byte orders, every record, lying fill counts, damaged files, real files.
-#include "formats/slide.h"
-#include "formats/slidereference.h"
+#include "formats/slides/slide.h"
+#include "formats/slides/slidereference.h"
 #include "support/samples.h"
 #include "support/slidefiles.h"
 #include "support/slidewriter.h"

@@ -1,6 +1,6 @@
 // Slide library directory, member lookup and slide references.
-#include "formats/slidelibrary.h"
-#include "formats/slidereference.h"
+#include "formats/slides/slidelibrary.h"
+#include "formats/slides/slidereference.h"
 #include "support/samples.h"
 #include "support/slidefiles.h"
 #include "support/slidewriter.h"

@@ -1,5 +1,5 @@
 // The list of names read from a library's records.
-#include "formats/slidelibrary.h"
+#include "formats/slides/slidelibrary.h"
 #include "platform/filesource.h"
 #include "support/samples.h"
 #include "support/slidewriter.h"

@@ -2,8 +2,8 @@
 // The slide painting the window used before slides were drawn by the readers' layer, with Qt's
 // aliased QPainter: kept as the reference the new drawing is compared with.
 
-#include "formats/aci.h"
-#include "formats/slide.h"
+#include "formats/core/aci.h"
+#include "formats/slides/slide.h"
 
 #include <QImage>
 #include <QPainter>

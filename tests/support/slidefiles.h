@@ -1,7 +1,7 @@
 #pragma once
 // Slides loaded from a reference's text form, as the command-line tool takes them.
 
-#include "formats/slidereference.h"
+#include "formats/slides/slidereference.h"
 #include "platform/filesource.h"
 
 #include <string>

@@ -1,8 +1,8 @@
 // The shell's thumbnail handler as Explorer uses it: registered, created through COM, handed a
 // stream over each file, asked for 256 pixels. Its pictures are the thumbnail tool's, pixel for
 // pixel; damaged and hostile files give E_FAIL and nothing worse.
-#include "formats/bytesource.h"
-#include "formats/png.h"
+#include "formats/core/bytesource.h"
+#include "formats/raster/png.h"
 #include "formats/thumbnail.h"
 #include "support/dwgwriter.h"
 #include "support/samples.h"

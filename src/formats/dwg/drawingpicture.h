@@ -1,9 +1,9 @@
 #pragma once
 // The picture stored in a drawing, decoded: BMP by our own decoder, PNG through libspng.
 
-#include "bytesource.h"
-#include "dwgpreview.h"
-#include "raster.h"
+#include "formats/core/bytesource.h"
+#include "formats/dwg/dwgpreview.h"
+#include "formats/raster/raster.h"
 
 namespace dsc {
 

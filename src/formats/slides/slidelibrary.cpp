@@ -1,4 +1,4 @@
-#include "slidelibrary.h"
+#include "formats/slides/slidelibrary.h"
 
 #include <algorithm>
 #include <cstring>

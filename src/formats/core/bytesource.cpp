@@ -1,4 +1,4 @@
-#include "bytesource.h"
+#include "formats/core/bytesource.h"
 
 #include <cstring>
 #include <new>

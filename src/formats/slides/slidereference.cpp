@@ -1,6 +1,6 @@
-#include "slidereference.h"
+#include "formats/slides/slidereference.h"
 
-#include "slidelibrary.h"
+#include "formats/slides/slidelibrary.h"
 
 #include <algorithm>
 

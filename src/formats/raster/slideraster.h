@@ -3,8 +3,8 @@
 // slide's aspect ratio, solid fills and aliased one-pixel lines. The window, the command-line tool
 // and the file managers' thumbnailers all draw slides through this, so they all draw them alike.
 
-#include "raster.h"
-#include "slide.h"
+#include "formats/raster/raster.h"
+#include "formats/slides/slide.h"
 
 namespace dsc {
 

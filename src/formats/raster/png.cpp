@@ -1,4 +1,4 @@
-#include "png.h"
+#include "formats/raster/png.h"
 
 #include <spng.h>
 

@@ -1,6 +1,6 @@
-#include "slideraster.h"
+#include "formats/raster/slideraster.h"
 
-#include "aci.h"
+#include "formats/core/aci.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 // PNG in and out through libspng, with limits for hostile input.
 
-#include "raster.h"
+#include "formats/raster/raster.h"
 
 #include <cstdint>
 #include <span>

@@ -1,4 +1,4 @@
-#include "raster.h"
+#include "formats/raster/raster.h"
 
 #include <algorithm>
 #include <new>

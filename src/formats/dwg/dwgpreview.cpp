@@ -1,6 +1,6 @@
-#include "dwgpreview.h"
+#include "formats/dwg/dwgpreview.h"
 
-#include "dib.h"
+#include "formats/raster/dib.h"
 
 #include <array>
 #include <cstring>

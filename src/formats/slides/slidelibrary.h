@@ -1,7 +1,7 @@
 #pragma once
 // Directory of a slide library (.slb) and lookup of its members by name.
 
-#include "bytesource.h"
+#include "formats/core/bytesource.h"
 
 #include <cstdint>
 #include <optional>

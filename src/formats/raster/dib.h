@@ -1,7 +1,7 @@
 #pragma once
 // Decoder for the packed device-independent bitmaps (no file header) stored in drawings.
 
-#include "raster.h"
+#include "formats/raster/raster.h"
 
 #include <cstdint>
 #include <span>

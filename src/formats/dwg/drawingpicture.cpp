@@ -1,8 +1,8 @@
-#include "drawingpicture.h"
+#include "formats/dwg/drawingpicture.h"
 
-#include "dib.h"
-#include "png.h"
-#include "scale.h"
+#include "formats/raster/dib.h"
+#include "formats/raster/png.h"
+#include "formats/raster/scale.h"
 
 namespace dsc {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Shrinking previews to thumbnail size.
 
-#include "raster.h"
+#include "formats/raster/raster.h"
 
 #include <vector>
 

@@ -2,7 +2,7 @@
 // Locates the preview image stored in a drawing (.dwg, releases 13 to 2018) reading only the
 // file header, the preview block's head and directory, and the chosen image.
 
-#include "bytesource.h"
+#include "formats/core/bytesource.h"
 
 #include <cstdint>
 #include <string>

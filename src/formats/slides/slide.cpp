@@ -1,6 +1,6 @@
-#include "slide.h"
+#include "formats/slides/slide.h"
 
-#include "bytesource.h"
+#include "formats/core/bytesource.h"
 
 #include <algorithm>
 #include <bit>

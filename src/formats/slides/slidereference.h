@@ -2,8 +2,8 @@
 // Resolves a slide reference: a slide file's path, or a library's path followed by a member name
 // in parentheses ("…/SYMBOLES.SLB(PORTE)").
 
-#include "bytesource.h"
-#include "slide.h"
+#include "formats/core/bytesource.h"
+#include "formats/slides/slide.h"
 
 #include <filesystem>
 

@@ -1,6 +1,6 @@
-#include "dib.h"
+#include "formats/raster/dib.h"
 
-#include "bytesource.h"
+#include "formats/core/bytesource.h"
 
 #include <algorithm>
 #include <new>

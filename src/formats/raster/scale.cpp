@@ -1,4 +1,4 @@
-#include "scale.h"
+#include "formats/raster/scale.h"
 
 #include <algorithm>
 #include <cstdint>

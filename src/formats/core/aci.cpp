@@ -1,4 +1,4 @@
-#include "aci.h"
+#include "formats/core/aci.h"
 
 namespace dsc {
 

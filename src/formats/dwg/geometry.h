@@ -23,10 +23,10 @@ std::string describe(GeometryError error);
 
 // Bounds on what one file may cost, whatever it claims.
 struct GeometryLimits {
-    std::size_t maxEntities = 2'000'000;        // entities kept, blocks' included
-    std::size_t maxVertices = 4'000'000;        // polyline vertices, spline points and hatch pieces kept
-    std::uint64_t maxBytes = 64ull << 20;       // bytes read or decompressed into memory, all together
-    std::size_t maxStringBytes = 64 * 1024;     // one text
+    std::size_t maxEntities = 2'000'000;    // entities kept, blocks' included
+    std::size_t maxVertices = 4'000'000;    // polyline vertices, spline points and hatch pieces kept
+    std::uint64_t maxBytes = 64ull << 20;   // bytes read or decompressed into memory, all together
+    std::size_t maxStringBytes = 64 * 1024; // one text
 };
 
 struct GeometryResult {
@@ -40,8 +40,11 @@ GeometryResult readDrawingGeometry(ByteSource& source, const GeometryLimits& lim
 
 // The readers of each release family, behind readDrawingGeometry. `version` is the file's first six
 // bytes as text.
-GeometryResult readOldDrawing(ByteSource& source, const std::string& version, const GeometryLimits& limits);  // 1.40 to 12
-GeometryResult readR13Drawing(ByteSource& source, const std::string& version, const GeometryLimits& limits);  // 13 to 2000
-GeometryResult readR2004Drawing(ByteSource& source, const std::string& version, const GeometryLimits& limits); // 2004 to 2018
+GeometryResult readOldDrawing(ByteSource& source, const std::string& version,
+                              const GeometryLimits& limits); // 1.40 to 12
+GeometryResult readR13Drawing(ByteSource& source, const std::string& version,
+                              const GeometryLimits& limits); // 13 to 2000
+GeometryResult readR2004Drawing(ByteSource& source, const std::string& version,
+                                const GeometryLimits& limits); // 2004 to 2018
 
 } // namespace dsc::dwg

@@ -53,9 +53,9 @@ struct Arc {
 };
 
 struct Ellipse {
-    Vec3 centre;    // WCS
-    Vec3 majorAxis; // WCS, from the centre to the end of the major axis
-    double ratio = 1; // minor / major
+    Vec3 centre;                                         // WCS
+    Vec3 majorAxis;                                      // WCS, from the centre to the end of the major axis
+    double ratio = 1;                                    // minor / major
     double startParam = 0, endParam = 6.283185307179586; // a full ellipse by default
 };
 
@@ -90,7 +90,7 @@ struct Solid {
 };
 
 struct Face3d {
-    Vec3 corners[4];              // WCS
+    Vec3 corners[4];                 // WCS
     std::uint8_t invisibleEdges = 0; // bit i: the edge from corner i to corner i+1 is hidden
 };
 
@@ -103,7 +103,7 @@ struct Text {
     double height = 1;
     double rotation = 0;
     double widthFactor = 1;
-    double oblique = 0; // radians
+    double oblique = 0;          // radians
     std::uint8_t horizontal = 0; // 0 left, 1 centre, 2 right, 3 aligned, 4 middle, 5 fit
     std::uint8_t vertical = 0;   // 0 baseline, 1 bottom, 2 middle, 3 top
     bool backwards = false, upsideDown = false;
@@ -147,8 +147,8 @@ struct Ray {
     bool bothWays = false;
 };
 
-using Shape = std::variant<Line, Point, Circle, Arc, Ellipse, Polyline, Spline, Solid, Face3d, Text, MText, Insert,
-                           Hatch, Ray>;
+using Shape =
+    std::variant<Line, Point, Circle, Arc, Ellipse, Polyline, Spline, Solid, Face3d, Text, MText, Insert, Hatch, Ray>;
 
 struct Entity {
     Shape shape;
@@ -172,10 +172,10 @@ struct Block {
 };
 
 struct Drawing {
-    std::string release;   // the file's version text: "AC1009", "AC1015"…
-    Vec3 extMin, extMax;   // the header's extents: a hint only, often stale
+    std::string release; // the file's version text: "AC1009", "AC1015"…
+    Vec3 extMin, extMax; // the header's extents: a hint only, often stale
     bool hasExtents = false;
-    Vec3 limMin, limMax;   // the header's limits: a hint only
+    Vec3 limMin, limMax; // the header's limits: a hint only
     bool hasLimits = false;
     std::vector<Layer> layers; // layers[0] is "0"
     std::vector<Block> blocks;

@@ -13,9 +13,9 @@
 namespace dsc::dwg {
 
 struct DwgSections {
-    std::string version;             // "AC1015"…
-    std::uint8_t maintenance = 0;    // the file header's maintenance release number
-    std::uint16_t codePage = 30;     // the file header's code page (30: ANSI 1252)
+    std::string version;               // "AC1015"…
+    std::uint8_t maintenance = 0;      // the file header's maintenance release number
+    std::uint16_t codePage = 30;       // the file header's code page (30: ANSI 1252)
     std::vector<std::uint8_t> header;  // header variables, from their start sentinel
     std::vector<std::uint8_t> classes; // classes, from their start sentinel
     std::vector<std::uint8_t> handles; // the object map's pages

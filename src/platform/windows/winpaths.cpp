@@ -8,7 +8,9 @@ namespace dsc::platform::win {
 
 std::filesystem::path extendedLength(const std::filesystem::path& path) {
     const std::wstring& p = path.native();
-    if (p.rfind(LR"(\\?\)", 0) == 0 || p.rfind(LR"(\\.\)", 0) == 0 || !path.is_absolute()) {
+    const bool unc = p.size() > 2 && (p[0] == L'\\' || p[0] == L'/') && (p[1] == L'\\' || p[1] == L'/');
+    const bool drive = p.size() > 2 && p[1] == L':' && (p[2] == L'\\' || p[2] == L'/');
+    if (p.rfind(LR"(\\?\)", 0) == 0 || p.rfind(LR"(\\.\)", 0) == 0 || !(unc || drive)) {
         return path;
     }
     // The prefix turns off the system's clean-up of the name: "." and ".." and "/" resolved here.

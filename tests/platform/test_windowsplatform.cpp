@@ -6,7 +6,9 @@
 #include "platform/launcher.h"
 #include "platform/locale.h"
 #include "platform/trash.h"
+#include "platform/windows/winpaths.h"
 #include "support/samples.h"
+#include "windowsbin.h"
 
 #include <QString>
 
@@ -14,7 +16,10 @@
 
 #include <windows.h>
 
+#include <shobjidl.h>
+
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <thread>
 
@@ -151,11 +156,18 @@ TEST(WindowsShell, NoAssociationIsToldApart) {
 
 TEST(WindowsShell, RecycleBinTakesTheFileAndAFailureLeavesIt) {
     test::TempDir dir;
-    const auto path = dir / kNonAscii;
+    // A name of its own, so the bin's listing tells this file from any other.
+    if (!std::getenv("XDG_DATA_HOME")) {
+        GTEST_SKIP() << "no bin in this run";
+    }
+    const std::wstring name = L"corbeille " + std::to_wstring(::GetTickCount64()) + L" " + kNonAscii.native();
+    const auto path = dir / name;
     test::writeFile(path, {1, 2, 3});
+    ASSERT_FALSE(test::inRecycleBin(name));
     std::string reason;
     EXPECT_TRUE(platform::systemTrash().moveToTrash(path, reason)) << reason;
     EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_TRUE(test::inRecycleBin(name)); // recycled, not destroyed
     // A file that cannot go (it does not exist any more): told, and nothing else happens.
     EXPECT_FALSE(platform::systemTrash().moveToTrash(path, reason));
     EXPECT_FALSE(reason.empty());
@@ -169,4 +181,27 @@ TEST(WindowsShell, RecycleBinTakesTheFileAndAFailureLeavesIt) {
     EXPECT_FALSE(reason.empty());
     EXPECT_TRUE(std::filesystem::exists(held));
     ::CloseHandle(h);
+}
+
+// Wine's bin is the XDG trash, and only where XDG_DATA_HOME says (Wine hands no HOME to Windows
+// programs); the suite runs once without it: no bin at all, and the file must stay.
+TEST(WindowsShell, WithoutABinTheFileStaysAndTheUserIsTold) {
+    if (std::getenv("XDG_DATA_HOME")) {
+        GTEST_SKIP() << "this run has a bin";
+    }
+    test::TempDir dir;
+    const auto path = dir / kNonAscii;
+    test::writeFile(path, {1, 2, 3});
+    std::string reason;
+    EXPECT_FALSE(platform::systemTrash().moveToTrash(path, reason));
+    EXPECT_TRUE(std::filesystem::exists(path)); // not destroyed
+    EXPECT_FALSE(reason.empty());
+}
+
+// The shell announces each deletion with how it will be done: only a recycling one may go ahead.
+TEST(WindowsShell, OnlyADeletionIntoTheBinMayGoAhead) {
+    EXPECT_TRUE(platform::win::deletionGoesToBin(TSF_DELETE_RECYCLE_IF_POSSIBLE));
+    EXPECT_TRUE(platform::win::deletionGoesToBin(TSF_DELETE_RECYCLE_IF_POSSIBLE | TSF_NORMAL));
+    EXPECT_FALSE(platform::win::deletionGoesToBin(TSF_NORMAL));              // no bin on the volume
+    EXPECT_FALSE(platform::win::deletionGoesToBin(TSF_COPY_LOCALIZED_NAME)); // the bin too small or off
 }

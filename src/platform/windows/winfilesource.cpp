@@ -1,5 +1,6 @@
 // File reading on Windows: CreateFileW sharing everything (no lock of ours), ReadFile at offsets.
 #include "platform/filesource.h"
+#include "winpaths.h"
 
 #include <windows.h>
 
@@ -11,10 +12,12 @@ namespace dsc::platform {
 
 bool FileSource::open(const std::filesystem::path& path) {
     close();
+    win::NoCriticalErrorBoxes quiet;
     // Shared for reading, writing and deleting: the CAD program that has the drawing open is not
     // disturbed, and nothing here can block on a pipe or a device.
-    HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr);
+    HANDLE h = ::CreateFileW(win::extendedLength(path).c_str(), GENERIC_READ,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_RANDOM_ACCESS, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         return false;
     }

@@ -1,5 +1,8 @@
 // File system services on Windows: FindFirstFileExW, GetFileAttributesExW and the drive letters.
+// Every path goes in its extended-length form, so folders past MAX_PATH work; no call raises the
+// system's "insert a disk" box, whichever thread makes it.
 #include "platform/filesystem.h"
+#include "winpaths.h"
 
 #include <QString>
 
@@ -15,31 +18,35 @@ std::int64_t toStamp(const FILETIME& t) {
     return v > std::uint64_t(INT64_MAX) ? INT64_MAX : static_cast<std::int64_t>(v);
 }
 
-// Drives without a medium are listed, and touching them raises no "insert a disk" box.
-class NoCriticalErrorBoxes {
-public:
-    NoCriticalErrorBoxes() { ::SetThreadErrorMode(SEM_FAILCRITICALERRORS, &m_old); }
-    ~NoCriticalErrorBoxes() { ::SetThreadErrorMode(m_old, nullptr); }
-
-private:
-    DWORD m_old = 0;
-};
+// Names handed over at a time by a listing.
+constexpr std::size_t kListingBatch = 256;
 
 class WindowsFileSystem : public FileSystem {
 public:
     std::optional<std::vector<DirEntry>> list(const std::filesystem::path& dir) override {
-        NoCriticalErrorBoxes quiet;
+        std::vector<DirEntry> all;
+        const bool ok = listInBatches(dir, [&all](std::vector<DirEntry>&& batch) {
+            all.insert(all.end(), std::make_move_iterator(batch.begin()), std::make_move_iterator(batch.end()));
+            return true;
+        });
+        return ok ? std::optional<std::vector<DirEntry>>(std::move(all)) : std::nullopt;
+    }
+
+    bool listInBatches(const std::filesystem::path& dir,
+                       const std::function<bool(std::vector<DirEntry>&&)>& batch) override {
+        win::NoCriticalErrorBoxes quiet;
         WIN32_FIND_DATAW found{};
-        const std::filesystem::path pattern = dir / L"*";
+        const std::filesystem::path pattern = win::extendedLength(dir) / L"*";
         HANDLE h = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
                                       FIND_FIRST_EX_LARGE_FETCH);
         if (h == INVALID_HANDLE_VALUE) {
             // An empty folder still has "." and ".."; a root may have nothing at all.
-            return ::GetLastError() == ERROR_FILE_NOT_FOUND
-                       ? std::optional<std::vector<DirEntry>>(std::vector<DirEntry>{})
-                       : std::nullopt;
+            return ::GetLastError() == ERROR_FILE_NOT_FOUND;
         }
+        // As on Linux: the first names of a slow share show at once, and the reader can stop between
+        // two batches (a new folder chosen, the window closed).
         std::vector<DirEntry> entries;
+        bool wanted = true;
         do {
             const std::wstring name = found.cFileName;
             if (name == L"." || name == L"..") {
@@ -50,19 +57,26 @@ public:
             e.isDirectory = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
             e.isHidden = (found.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
             entries.push_back(std::move(e));
-        } while (::FindNextFileW(h, &found));
+            if (entries.size() == kListingBatch) {
+                wanted = batch(std::move(entries));
+                entries.clear();
+            }
+        } while (wanted && ::FindNextFileW(h, &found));
         ::FindClose(h);
-        return entries;
+        if (wanted && !entries.empty()) {
+            batch(std::move(entries));
+        }
+        return true;
     }
 
     bool isDirectory(const std::filesystem::path& path) override {
-        NoCriticalErrorBoxes quiet;
-        const DWORD a = ::GetFileAttributesW(path.c_str());
+        win::NoCriticalErrorBoxes quiet;
+        const DWORD a = ::GetFileAttributesW(win::extendedLength(path).c_str());
         return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
     }
 
     std::vector<Volume> volumes() override {
-        NoCriticalErrorBoxes quiet;
+        win::NoCriticalErrorBoxes quiet;
         std::vector<Volume> out;
         wchar_t roots[512] = {};
         const DWORD n = ::GetLogicalDriveStringsW(static_cast<DWORD>(std::size(roots) - 1), roots);
@@ -82,8 +96,9 @@ public:
     }
 
     std::optional<std::uint64_t> fileSize(const std::filesystem::path& path) override {
+        win::NoCriticalErrorBoxes quiet;
         WIN32_FILE_ATTRIBUTE_DATA d{};
-        if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &d) ||
+        if (!::GetFileAttributesExW(win::extendedLength(path).c_str(), GetFileExInfoStandard, &d) ||
             (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
             return std::nullopt;
         }
@@ -92,9 +107,10 @@ public:
 
     FileTimes fileTimes(const std::filesystem::path& path) override {
         // From the directory entry: no open, so read-only and locked files show their real dates.
+        win::NoCriticalErrorBoxes quiet;
         FileTimes times;
         WIN32_FILE_ATTRIBUTE_DATA d{};
-        if (::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &d)) {
+        if (::GetFileAttributesExW(win::extendedLength(path).c_str(), GetFileExInfoStandard, &d)) {
             times.creation = toStamp(d.ftCreationTime);
             times.lastWrite = toStamp(d.ftLastWriteTime);
         }

@@ -1,6 +1,5 @@
-// Opening a drawing with its associated program, and the recycle bin, through the shell.
+// Opening a drawing with its associated program through the shell.
 #include "platform/launcher.h"
-#include "platform/trash.h"
 
 #include <QString>
 
@@ -55,42 +54,11 @@ public:
     }
 };
 
-class RecycleBin : public Trash {
-public:
-    bool moveToTrash(const std::filesystem::path& path, std::string& reason) override {
-        // Files on volumes without a recycle bin (network shares, removable keys) would be deleted
-        // for good: they stay, and the user is told why. Only fixed disks have a recycle bin.
-        const std::filesystem::path root = path.root_path();
-        if (::GetDriveTypeW(root.c_str()) != DRIVE_FIXED) {
-            reason = "ce volume n'a pas de corbeille : le fichier n'est pas supprimé";
-            return false;
-        }
-        // Double NUL-terminated list of one name.
-        std::wstring from = path.native();
-        from.push_back(L'\0');
-        SHFILEOPSTRUCTW op{};
-        op.wFunc = FO_DELETE;
-        op.pFrom = from.c_str();
-        op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
-        const int result = ::SHFileOperationW(&op);
-        if (result != 0 || op.fAnyOperationsAborted) {
-            reason = result ? systemMessage(static_cast<DWORD>(result)) : "opération annulée";
-            return false;
-        }
-        return true;
-    }
-};
-
 } // namespace
 
 Launcher& systemLauncher() {
     static ShellLauncher launcher;
     return launcher;
-}
-
-Trash& systemTrash() {
-    static RecycleBin trash;
-    return trash;
 }
 
 } // namespace dsc::platform

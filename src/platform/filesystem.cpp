@@ -15,6 +15,15 @@ bool FileSystem::listInBatches(const std::filesystem::path& dir,
     return true;
 }
 
+std::optional<std::vector<DirEntry>> FileSystem::gatherBatches(const std::filesystem::path& dir) {
+    std::vector<DirEntry> all;
+    const bool ok = listInBatches(dir, [&all](std::vector<DirEntry>&& batch) {
+        all.insert(all.end(), std::make_move_iterator(batch.begin()), std::make_move_iterator(batch.end()));
+        return true;
+    });
+    return ok ? std::optional<std::vector<DirEntry>>(std::move(all)) : std::nullopt;
+}
+
 std::unique_ptr<ByteSource> FileSystem::openFile(const std::filesystem::path& path) {
     auto source = std::make_unique<FileSource>();
     if (!source->open(path)) {

@@ -54,6 +54,10 @@ public:
     // Calls `changed` (in the event loop) whenever a volume comes or goes; an empty function stops
     // it. Systems that cannot tell keep the list they had.
     virtual void watchVolumes(std::function<void()> changed) { (void)changed; }
+
+protected:
+    // The whole listing, gathered from listInBatches: for systems whose batched listing is primary.
+    std::optional<std::vector<DirEntry>> gatherBatches(const std::filesystem::path& dir);
 };
 
 // The machine's own file system.

@@ -20,6 +20,14 @@ std::string describe(GeometryError error) {
     return "unknown error";
 }
 
+GeometryResult notReadYet(const std::string& version) {
+    GeometryResult result;
+    result.drawing.release = version;
+    result.error = GeometryError::UnsupportedRelease;
+    result.detail = "geometry of " + version + " not read yet";
+    return result;
+}
+
 GeometryResult readDrawingGeometry(ByteSource& source, const GeometryLimits& limits) {
     std::array<std::uint8_t, 6> head{};
     if (!source.readAt(0, head)) {

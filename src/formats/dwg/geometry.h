@@ -47,4 +47,7 @@ GeometryResult readR13Drawing(ByteSource& source, const std::string& version,
 GeometryResult readR2004Drawing(ByteSource& source, const std::string& version,
                                 const GeometryLimits& limits); // 2004 to 2018
 
+// The answer of a reader still to be written.
+GeometryResult notReadYet(const std::string& version);
+
 } // namespace dsc::dwg

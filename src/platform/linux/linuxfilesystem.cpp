@@ -86,14 +86,7 @@ public:
         }
     }
 
-    std::optional<std::vector<DirEntry>> list(const std::filesystem::path& dir) override {
-        std::vector<DirEntry> all;
-        const bool ok = listInBatches(dir, [&all](std::vector<DirEntry>&& batch) {
-            all.insert(all.end(), std::make_move_iterator(batch.begin()), std::make_move_iterator(batch.end()));
-            return true;
-        });
-        return ok ? std::optional<std::vector<DirEntry>>(std::move(all)) : std::nullopt;
-    }
+    std::optional<std::vector<DirEntry>> list(const std::filesystem::path& dir) override { return gatherBatches(dir); }
 
     bool listInBatches(const std::filesystem::path& dir,
                        const std::function<bool(std::vector<DirEntry>&&)>& batch) override {

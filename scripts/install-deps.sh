@@ -16,7 +16,7 @@ TEST_PACKAGES=(
     clang libclang-rt-dev clang-format
     xvfb xauth x11-utils xdotool trayer imagemagick libx11-dev openbox
     locales netpbm shared-mime-info desktop-file-utils appstream libglib2.0-bin dpkg-dev file lintian time
-    dbus-daemon weston at-spi2-core
+    dbus-daemon weston at-spi2-core python3-pil
 )
 # The Windows build: the cross compiler, Wine to run its tests, what the Qt cross build needs, and
 # NSIS for the installer.

@@ -2,6 +2,7 @@
 // or prints what the file holds. Used by file managers as a thumbnailer.
 #include "formats/dwg/drawingpicture.h"
 #include "formats/dwg/dwgpreview.h"
+#include "formats/dwg/geometrypicture.h"
 #include "formats/raster/png.h"
 #include "formats/raster/slideraster.h"
 #include "formats/slides/slidelibrary.h"
@@ -15,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -27,10 +29,12 @@ enum Exit { Success = 0, NoPreview = 1, Usage = 2 };
 
 enum class Kind { Unknown, Drawing, Slide, Library };
 
-const char* kUsage = "usage: dessiscope-thumbnail [-s SIZE] INPUT OUTPUT.png\n"
+const char* kUsage = "usage: dessiscope-thumbnail [--geometry] [-s SIZE] INPUT OUTPUT.png\n"
                      "       dessiscope-thumbnail --info INPUT\n"
                      "       dessiscope-thumbnail --vectors INPUT\n"
-                     "INPUT is a drawing (.dwg), a slide (.sld), a slide library (.slb) or LIBRARY.slb(NAME).\n";
+                     "INPUT is a drawing (.dwg), a slide (.sld), a slide library (.slb) or LIBRARY.slb(NAME).\n"
+                     "A drawing shows its stored preview, or its geometry when it stores none;\n"
+                     "--geometry draws the geometry even when a preview is stored.\n";
 
 // A path as text for messages (UTF-8 on Windows, the name's own bytes on Linux).
 std::string shown(const std::filesystem::path& p) {
@@ -109,6 +113,46 @@ Object slideJson(const dsc::Slide& s) {
     return o;
 }
 
+Object countsJson(const std::map<std::string, std::size_t>& counts) {
+    Object o;
+    for (const auto& [name, n] : counts) {
+        o[name] = std::uint64_t{n};
+    }
+    return o;
+}
+
+Array pointJson(const dsc::dwg::Vec3& p) {
+    return Array{p.x, p.y, p.z};
+}
+
+// What the drawing's own geometry gives: the release, what was read by kind, the extents.
+Object geometryJson(const dsc::GeometryPicture& g) {
+    const dsc::dwg::Drawing& d = g.read.drawing;
+    Object o;
+    o["release"] = d.release;
+    if (!g.read.ok()) {
+        o["error"] = g.detail();
+        return o;
+    }
+    o["entities"] = countsJson(d.counts);
+    o["skipped"] = countsJson(d.skipped);
+    o["layers"] = std::uint64_t{d.layers.size()};
+    o["blocks"] = std::uint64_t{d.blocks.size()};
+    o["space"] = d.paperSpace ? "paper" : "model";
+    if (d.hasExtents) {
+        o["header_extents"] = Array{pointJson(d.extMin), pointJson(d.extMax)};
+    }
+    if (g.drawn.hasExtents) {
+        o["drawn_extents"] = Array{Array{g.drawn.minX, g.drawn.minY}, Array{g.drawn.maxX, g.drawn.maxY}};
+    }
+    o["segments"] = std::uint64_t{g.drawn.segments};
+    o["truncated"] = d.truncated || g.drawn.truncated;
+    if (const std::string why = g.detail(); !why.empty()) {
+        o["detail"] = why;
+    }
+    return o;
+}
+
 int printJson(const Object& o) {
     const std::string text = dsc::json::write(o);
     std::fwrite(text.data(), 1, text.size(), stdout);
@@ -144,6 +188,11 @@ int info(const std::filesystem::path& input) {
             o["image"] =
                 Object{{"kind", dsc::kindName(p.kind)}, {"width", p.width}, {"height", p.height}, {"entry", p.chosen}};
         }
+        const dsc::GeometryPicture g = dsc::drawGeometryPicture(source, 256, 256);
+        o["geometry"] = geometryJson(g);
+        // Where a thumbnail of this drawing comes from.
+        const dsc::Thumbnail t = dsc::makeThumbnail(source, dsc::FileContent::Drawing, 256);
+        o["source"] = !t.ok() ? "none" : t.source == dsc::Thumbnail::Source::Geometry ? "geometry" : "stored";
         return printJson(o);
     }
     if (kind == Kind::Library) {
@@ -205,7 +254,8 @@ int vectors(const std::filesystem::path& input) {
     return Success;
 }
 
-int thumbnail(const std::filesystem::path& input, const std::filesystem::path& output, int size) {
+int thumbnail(const std::filesystem::path& input, const std::filesystem::path& output, int size,
+              dsc::DrawingPictures pictures) {
     dsc::Raster image;
     const Kind kind = kindOf(input);
     if (kind == Kind::Unknown) {
@@ -228,7 +278,7 @@ int thumbnail(const std::filesystem::path& input, const std::filesystem::path& o
         const auto content = kind == Kind::Drawing ? dsc::FileContent::Drawing
                              : kind == Kind::Slide ? dsc::FileContent::Slide
                                                    : dsc::FileContent::Library;
-        dsc::Thumbnail t = dsc::makeThumbnail(source, content, size);
+        dsc::Thumbnail t = dsc::makeThumbnail(source, content, size, pictures);
         if (!t.ok()) {
             return fail(t.status == dsc::Thumbnail::Status::NoPreview ? NoPreview : Usage,
                         shown(input) + ": " + t.detail);
@@ -259,6 +309,11 @@ int main(int argc, char* argv[]) {
     if (args.size() == 2 && args[0] == "--vectors") {
         return vectors(args[1]);
     }
+    auto pictures = dsc::DrawingPictures::StoredFirst;
+    if (!args.empty() && args[0] == "--geometry") {
+        pictures = dsc::DrawingPictures::GeometryOnly;
+        args.erase(args.begin());
+    }
     int size = 256;
     if (args.size() == 4 && args[0] == "-s") {
         const std::string text = shown(args[1]);
@@ -275,5 +330,5 @@ int main(int argc, char* argv[]) {
         std::fputs(kUsage, stderr);
         return Usage;
     }
-    return thumbnail(args[0], args[1], size);
+    return thumbnail(args[0], args[1], size, pictures);
 }

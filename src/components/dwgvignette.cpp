@@ -31,10 +31,12 @@ bool DwgVignette::setDwgFileName(const std::filesystem::path& path) {
         m_image = QImage();
         m_detail.clear();
         m_status = DwgPreviewStatus::NoPreview;
+        m_fromGeometry = false;
         update();
         return true;
     }
-    return setPreview(path, loadDrawingPreview(path));
+    const QSize pixels = (QSizeF(size()) * devicePixelRatioF()).toSize();
+    return setPreview(path, loadDrawingPreview(path, geometryBoxFor(pixels)));
 }
 
 bool DwgVignette::setPreview(const std::filesystem::path& path, DrawingPreviewImage&& loaded) {
@@ -43,8 +45,11 @@ bool DwgVignette::setPreview(const std::filesystem::path& path, DrawingPreviewIm
     m_status = loaded.preview.status;
     m_detail = loaded.preview.detail;
     const bool ok = loaded.ok();
+    m_fromGeometry = ok && loaded.fromGeometry;
     if (ok) {
         m_image = std::move(loaded.image);
+        // Drawn at device pixels, so shown at the same pixels.
+        m_image.setDevicePixelRatio(m_fromGeometry ? devicePixelRatioF() : 1.0);
     }
     update();
     return ok;
@@ -102,7 +107,10 @@ void DwgVignette::paintEvent(QPaintEvent*) {
     p.fillRect(rect(), m_backColor);
     if (!m_image.isNull()) {
         p.fillRect(inner, m_bitmapBackColor);
-        const QRectF target = pictureRect(m_image.size(), inner, m_noMagnify);
+        // A picture drawn from the geometry is already at our size: never magnified, so its
+        // one-pixel lines stay one pixel.
+        const QSizeF picture = QSizeF(m_image.size()) / m_image.devicePixelRatio();
+        const QRectF target = pictureRect(picture, inner, m_noMagnify || m_fromGeometry);
         p.setRenderHint(QPainter::SmoothPixmapTransform, smoothMode(m_stretchMode));
         p.drawImage(target, m_image);
     }

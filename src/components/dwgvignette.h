@@ -1,5 +1,6 @@
 #pragma once
-// The drawing thumbnail: shows the preview image stored in a drawing.
+// The drawing thumbnail: shows the preview image stored in a drawing, or the drawing's geometry
+// when it stores none.
 
 #include "formats/dwg/dwgpreview.h"
 #include "previewimages.h"
@@ -81,6 +82,7 @@ private:
     bool m_noMagnify = false;
     bool m_hasFocusRect = true;
     bool m_inDoubleClick = false;
+    bool m_fromGeometry = false; // drawn at our size: shown pixel for pixel when it fits
 };
 
 } // namespace dsc

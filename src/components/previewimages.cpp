@@ -1,5 +1,6 @@
 #include "previewimages.h"
 
+#include "formats/dwg/geometrypicture.h"
 #include "formats/raster/slideraster.h"
 #include "platform/filesource.h"
 
@@ -36,12 +37,18 @@ QImage drawSlidePicture(const Slide* slide, QSize pixels) {
     return wrapRaster(std::move(raster));
 }
 
-DrawingPreviewImage loadDrawingPreview(const std::filesystem::path& path) {
+DrawingPreviewImage loadDrawingPreview(const std::filesystem::path& path, QSize geometryBox) {
     platform::FileSource source;
-    return loadDrawingPreview(source.open(path) ? &source : nullptr);
+    return loadDrawingPreview(source.open(path) ? &source : nullptr, geometryBox);
 }
 
-DrawingPreviewImage loadDrawingPreview(ByteSource* source) {
+QSize geometryBoxFor(QSize pixels) {
+    // The thumbnail's sunken border takes two pixels a side, four at twice the density.
+    const QSize box = pixels - QSize(8, 8);
+    return box.isEmpty() ? QSize() : box;
+}
+
+DrawingPreviewImage loadDrawingPreview(ByteSource* source, QSize geometryBox) {
     DrawingPreviewImage out;
     if (!source) {
         out.preview.status = DwgPreviewStatus::Unreadable;
@@ -51,6 +58,13 @@ DrawingPreviewImage loadDrawingPreview(ByteSource* source) {
     DrawingPicture picture = readDrawingPicture(*source);
     out.preview = std::move(picture.preview);
     out.image = wrapRaster(std::move(picture.image));
+    if (out.image.isNull() && !geometryBox.isEmpty()) {
+        GeometryPicture drawn = drawGeometryPicture(*source, geometryBox.width(), geometryBox.height());
+        if (drawn.ok()) {
+            out.image = wrapRaster(std::move(drawn.drawn.image));
+            out.fromGeometry = !out.image.isNull();
+        }
+    }
     return out;
 }
 

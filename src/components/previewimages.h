@@ -24,14 +24,19 @@ QImage renderSlideImage(const Slide& slide, QSize box);
 QImage drawSlidePicture(const Slide* slide, QSize pixels);
 
 struct DrawingPreviewImage {
-    DwgPreview preview; // status, reason and directory facts
-    QImage image;       // null unless the preview decoded
+    DwgPreview preview;        // status, reason and directory facts of the stored preview
+    QImage image;              // null unless a picture was had
+    bool fromGeometry = false; // the picture was drawn from the drawing's geometry
     bool ok() const { return !image.isNull(); }
 };
 
 // Reads and decodes the stored preview of a drawing, from its opened file (null: the file could not
-// be opened) or by its name.
-DrawingPreviewImage loadDrawingPreview(ByteSource* source);
-DrawingPreviewImage loadDrawingPreview(const std::filesystem::path& path);
+// be opened) or by its name. A drawing without a preview that decodes is drawn from its geometry to
+// fit `geometryBox` (device pixels), unless the box is empty.
+DrawingPreviewImage loadDrawingPreview(ByteSource* source, QSize geometryBox = {});
+// The box a geometry picture is drawn to for a thumbnail of `pixels` device pixels: inside its
+// border, so that it is shown pixel for pixel.
+QSize geometryBoxFor(QSize pixels);
+DrawingPreviewImage loadDrawingPreview(const std::filesystem::path& path, QSize geometryBox = {});
 
 } // namespace dsc

@@ -1,6 +1,7 @@
 #include "formats/thumbnail.h"
 
 #include "formats/dwg/drawingpicture.h"
+#include "formats/dwg/geometrypicture.h"
 #include "formats/raster/slideraster.h"
 #include "formats/slides/slidelibrary.h"
 #include "formats/slides/slidereference.h"
@@ -22,23 +23,50 @@ FileContent contentOf(std::span<const std::uint8_t> head) {
     return FileContent::Unknown;
 }
 
-Thumbnail makeThumbnail(ByteSource& source, FileContent kind, int size) {
+namespace {
+
+// The stored preview, or the geometry when there is none (or none that decodes). The stored
+// preview's verdict stands when the geometry gives nothing either.
+void drawingThumbnail(ByteSource& source, int size, DrawingPictures pictures, Thumbnail& out) {
+    if (pictures == DrawingPictures::StoredFirst) {
+        DrawingPicture d = readDrawingPicture(source, size); // scaled down, never magnified
+        if (d.ok()) {
+            out.image = std::move(d.image);
+            return;
+        }
+        out.detail = d.preview.detail;
+        out.status = d.preview.status == DwgPreviewStatus::Unreadable ? Thumbnail::Status::Unreadable
+                                                                       : Thumbnail::Status::NoPreview;
+    }
+    GeometryPicture g = drawGeometryPicture(source, size, size);
+    if (g.ok()) {
+        out.source = Thumbnail::Source::Geometry;
+        out.detail.clear();
+        out.image = std::move(g.drawn.image);
+        return;
+    }
+    if (pictures == DrawingPictures::GeometryOnly) {
+        out.status = g.read.error == dwg::GeometryError::NotADrawing ? Thumbnail::Status::Unreadable
+                                                                      : Thumbnail::Status::NoPreview;
+        out.detail = g.detail();
+    } else {
+        out.detail += out.detail.empty() ? g.detail() : "; geometry: " + g.detail();
+    }
+}
+
+} // namespace
+
+Thumbnail makeThumbnail(ByteSource& source, FileContent kind, int size, DrawingPictures pictures) {
     Thumbnail out;
     if (size < 1 || size > 4096) {
         out.detail = "size out of range";
         return out;
     }
     if (kind == FileContent::Drawing) {
-        DrawingPicture d = readDrawingPicture(source, size); // scaled down, never magnified
-        out.detail = d.preview.detail;
-        if (d.preview.status == DwgPreviewStatus::Unreadable) {
+        drawingThumbnail(source, size, pictures, out);
+        if (out.image.empty() && !out.detail.empty()) {
             return out;
         }
-        if (!d.ok()) {
-            out.status = Thumbnail::Status::NoPreview;
-            return out;
-        }
-        out.image = std::move(d.image);
     } else if (kind == FileContent::Slide || kind == FileContent::Library) {
         // A library without a member name gives its first slide.
         const LoadedSlide s = loadSlide(source, SlideReference{}, true);

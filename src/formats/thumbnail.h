@@ -1,7 +1,7 @@
 #pragma once
 // The thumbnail of a file's content, as the thumbnail tool writes it and the shell's thumbnail
-// handler hands it over: a drawing's stored preview shrunk to fit (never enlarged), a slide drawn on
-// black to fit, a library's first slide.
+// handler hands it over: a drawing's stored preview shrunk to fit (never enlarged), or, when it holds
+// none, its geometry drawn to fit; a slide drawn on black to fit, a library's first slide.
 
 #include "formats/core/bytesource.h"
 #include "formats/raster/raster.h"
@@ -19,13 +19,20 @@ FileContent contentOf(std::span<const std::uint8_t> head);
 
 struct Thumbnail {
     enum class Status { Ok, NoPreview, Unreadable };
+    enum class Source { Stored, Geometry }; // where a drawing's picture came from
     Status status = Status::Unreadable;
+    Source source = Source::Stored;
     std::string detail; // why there is no image
     Raster image;       // fits size × size
     bool ok() const { return status == Status::Ok; }
 };
 
+// Which picture of a drawing is wanted: the stored preview, falling back on the geometry, or the
+// geometry alone (for comparisons).
+enum class DrawingPictures { StoredFirst, GeometryOnly };
+
 // The thumbnail of `source`, whose content is `kind`, within size × size (1 to 4096).
-Thumbnail makeThumbnail(ByteSource& source, FileContent kind, int size);
+Thumbnail makeThumbnail(ByteSource& source, FileContent kind, int size,
+                        DrawingPictures pictures = DrawingPictures::StoredFirst);
 
 } // namespace dsc

@@ -55,7 +55,7 @@ FileView readFileView(platform::FileSystem& fs, const std::filesystem::path& pat
         view.slide = readSlidePicture(fs, {path, {}, false}, viewerPixels);
         break;
     case FileKind::Drawing:
-        view.drawing = loadDrawingPreview(fs.openFile(path).get());
+        view.drawing = loadDrawingPreview(fs.openFile(path).get(), geometryBoxFor(viewerPixels));
         break;
     case FileKind::Other:
         break;

@@ -151,8 +151,10 @@ TEST(FileClickReal, SamplesOfEveryKind) {
     ASSERT_TRUE(form.clickFile("r2013_example.dwg"));
     EXPECT_EQ(form->lblMessage->text(), kDrawing);
     EXPECT_EQ(form->lblTaille->text(), QStringLiteral("  146 906 octets"));
+    // No stored preview: drawn from its geometry, on the reading thread, and clickable as any other.
     ASSERT_TRUE(form.clickFile("pre_r11_LINE1_AC1009.DWG"));
-    EXPECT_EQ(form->lblMessage->text(), kRefused);
+    EXPECT_EQ(form->lblMessage->text(), kDrawing);
+    EXPECT_FALSE(form->DwgVignette1->image().isNull());
     ASSERT_TRUE(form.go(test::samplesDir() / "sld"));
     ASSERT_TRUE(form.clickFile("mnas_LINES.slb"));
     EXPECT_EQ(form->lstSld1->count(), 5);

@@ -175,25 +175,36 @@ TEST_F(Vignette, ClickAndDoubleClickSignals) {
 
 TEST_F(Vignette, RealDrawingsOfEveryImageKind) {
     DSC_REQUIRE_SAMPLES();
+    // w × h: the stored preview's size; 0 × 0: no stored preview, so the geometry, drawn inside the
+    // border to be shown pixel for pixel.
     struct Case {
         const char* file;
-        bool ok;
         int w, h;
     };
     const Case cases[] = {
-        {"r13_example.dwg", true, 216, 140},
-        {"r2004_material_32bpp.dwg", true, 648, 512},
-        {"r2013_example.dwg", true, 670, 448},
-        {"r2013_ezdxf_dim_linear_rgb_png.dwg", true, 512, 261},
-        {"r2018_Arc_header_only.dwg", false, 0, 0},
-        {"pre_r11_LINE1_AC1009.DWG", false, 0, 0},
-        {"r2000_PolyLine2D_empty_preview.dwg", false, 0, 0},
+        {"r13_example.dwg", 216, 140},
+        {"r2004_material_32bpp.dwg", 648, 512},
+        {"r2013_example.dwg", 670, 448},
+        {"r2013_ezdxf_dim_linear_rgb_png.dwg", 512, 261},
+        {"r2018_Arc_header_only.dwg", 0, 0},
+        {"pre_r11_LINE1_AC1009.DWG", 0, 0},
+        {"r2000_PolyLine2D_empty_preview.dwg", 0, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
-        EXPECT_EQ(thumb.setDwgFileName(test::samplesDir() / "dwg" / c.file), c.ok) << thumb.lastDetail();
-        if (c.ok) {
+        ASSERT_TRUE(thumb.setDwgFileName(test::samplesDir() / "dwg" / c.file)) << thumb.lastDetail();
+        if (c.w > 0) {
             EXPECT_EQ(thumb.image().size(), QSize(c.w, c.h));
+            continue;
         }
+        const QSize box = geometryBoxFor(thumb.size());
+        EXPECT_TRUE(thumb.image().width() == box.width() || thumb.image().height() == box.height());
+        EXPECT_LE(thumb.image().width(), box.width());
+        EXPECT_LE(thumb.image().height(), box.height());
+        // Shown at its own pixels: the picture's ink is on screen unscaled.
+        const QImage shown = thumb.grab().toImage();
+        const QRectF at = DwgVignette::pictureRect(thumb.image().size(), QRectF(2, 2, 213, 165), true);
+        EXPECT_EQ(shown.copy(at.toRect()).convertToFormat(QImage::Format_RGB32),
+                  thumb.image().convertToFormat(QImage::Format_RGB32));
     }
 }

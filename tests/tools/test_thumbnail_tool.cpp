@@ -154,6 +154,40 @@ TEST_F(ThumbnailTool, EveryRealSample) {
     }
 }
 
+// Drawings without a stored preview are drawn from their geometry; those with one keep it, and
+// --geometry draws the geometry anyway.
+TEST_F(ThumbnailTool, WhereADrawingsPictureComesFrom) {
+    DSC_REQUIRE_SAMPLES();
+    struct Case {
+        const char* file;
+        const char* source;
+    };
+    const Case cases[] = {
+        {"pre_r2.10_entities_AC2.10.dwg", "geometry"},
+        {"pre_r10_entities_AC1006.dwg", "geometry"},
+        {"pre_r11_LINE1_AC1009.DWG", "geometry"},
+        {"r2000_example.dwg", "stored"},
+        {"r2013_example.dwg", "stored"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string input = (test::samplesDir() / "dwg" / c.file).string();
+        const QJsonObject info = json(tool({"--info", input}));
+        EXPECT_EQ(info["source"].toString(), c.source);
+        const QJsonObject geometry = info["geometry"].toObject();
+        EXPECT_FALSE(geometry.contains("error")) << geometry["error"].toString().toStdString();
+        EXPECT_FALSE(geometry["entities"].toObject().isEmpty());
+        EXPECT_EQ(geometry["drawn_extents"].toArray().size(), 2);
+
+        ASSERT_EQ(tool({"-s", "128", input, path("stored.png")}).status, 0);
+        ASSERT_EQ(tool({"--geometry", "-s", "128", input, path("geometry.png")}).status, 0);
+        const QImage stored(QString::fromStdString(path("stored.png")));
+        const QImage drawn(QString::fromStdString(path("geometry.png")));
+        EXPECT_EQ(std::max(drawn.width(), drawn.height()), 128);
+        EXPECT_EQ(stored == drawn, std::string(c.source) == "geometry");
+    }
+}
+
 } // namespace
 
 TEST(ThumbnailToolLinks, NoToolkit) {

@@ -20,6 +20,9 @@ struct RenderResult {
     bool truncated = false; // a limit ended the picture; what was drawn is kept
     bool empty = true;      // nothing drawable was found
     std::size_t segments = 0;
+    // The extents of what was drawn, in world X and Y.
+    bool hasExtents = false;
+    double minX = 0, minY = 0, maxX = 0, maxY = 0;
 };
 
 RenderResult renderDrawing(const Drawing& drawing, int width, int height, const RenderLimits& limits = {});

@@ -70,6 +70,7 @@ bench: build
 	@$(BUILD_DIR)/bin/dessiscope_bench_window --benchmark_counters_tabular=true
 	@bash bench/startup.sh $(BUILD_DIR) 10
 	@python3 bench/peers.py $(BUILD_DIR) 21
+	@python3 bench/geometry.py $(BUILD_DIR) 11
 
 fuzz: deps
 	@cmake --preset fuzz >/dev/null

@@ -36,7 +36,7 @@ void drawingThumbnail(ByteSource& source, int size, DrawingPictures pictures, Th
         }
         out.detail = d.preview.detail;
         out.status = d.preview.status == DwgPreviewStatus::Unreadable ? Thumbnail::Status::Unreadable
-                                                                       : Thumbnail::Status::NoPreview;
+                                                                      : Thumbnail::Status::NoPreview;
     }
     GeometryPicture g = drawGeometryPicture(source, size, size);
     if (g.ok()) {
@@ -47,7 +47,7 @@ void drawingThumbnail(ByteSource& source, int size, DrawingPictures pictures, Th
     }
     if (pictures == DrawingPictures::GeometryOnly) {
         out.status = g.read.error == dwg::GeometryError::NotADrawing ? Thumbnail::Status::Unreadable
-                                                                      : Thumbnail::Status::NoPreview;
+                                                                     : Thumbnail::Status::NoPreview;
         out.detail = g.detail();
     } else {
         out.detail += out.detail.empty() ? g.detail() : "; geometry: " + g.detail();

@@ -13,8 +13,8 @@ std::string GeometryPicture::detail() const {
         return "not enough memory for the picture";
     }
     if (read.drawing.truncated || drawn.truncated) {
-        return "picture incomplete: " + (read.drawing.warning.empty() ? std::string("work limit reached")
-                                                                       : read.drawing.warning);
+        return "picture incomplete: " +
+               (read.drawing.warning.empty() ? std::string("work limit reached") : read.drawing.warning);
     }
     return {};
 }

@@ -11,8 +11,8 @@
 namespace dsc {
 
 struct GeometryPicture {
-    dwg::GeometryResult read;  // the model, its counts and what went wrong
-    dwg::RenderResult drawn;   // the picture; empty when nothing could be drawn
+    dwg::GeometryResult read; // the model, its counts and what went wrong
+    dwg::RenderResult drawn;  // the picture; empty when nothing could be drawn
     bool ok() const { return !drawn.empty && !drawn.image.empty(); }
     std::string detail() const; // why there is no picture, or what was cut short
 };

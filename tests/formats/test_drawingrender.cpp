@@ -1,0 +1,259 @@
+#include "formats/core/aci.h"
+#include "formats/dwg/render/drawingrender.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+using namespace dsc::dwg;
+
+namespace {
+
+Entity make(Shape s, Colour c = Colour::byIndex(1), std::int32_t layer = 0) {
+    Entity e;
+    e.shape = std::move(s);
+    e.colour = c;
+    e.layer = layer;
+    return e;
+}
+
+Drawing withLayers() {
+    Drawing d;
+    d.layers.push_back({"0", Colour::byIndex(7)});
+    d.layers.push_back({"RED", Colour::byIndex(1)});
+    d.layers.push_back({"FROZEN", Colour::byIndex(3), false, true});
+    d.layers.push_back({"GREEN", Colour::byIndex(3)});
+    return d;
+}
+
+std::uint32_t rgb(int index) {
+    return 0xFF000000u | dsc::aciColour(static_cast<std::uint8_t>(index));
+}
+
+std::size_t countColour(const dsc::Raster& r, std::uint32_t c) {
+    std::size_t n = 0;
+    for (auto p : r.pixels) {
+        n += p == c;
+    }
+    return n;
+}
+
+std::size_t ink(const dsc::Raster& r) {
+    return r.pixels.size() - countColour(r, 0xFF000000u);
+}
+
+// Ink in the pixel rectangle [x0, x1] × [y0, y1] (top row 0).
+std::size_t inkIn(const dsc::Raster& r, int x0, int y0, int x1, int y1) {
+    std::size_t n = 0;
+    for (int y = std::max(0, y0); y <= std::min(r.height - 1, y1); ++y) {
+        for (int x = std::max(0, x0); x <= std::min(r.width - 1, x1); ++x) {
+            n += r.row(y)[x] != 0xFF000000u;
+        }
+    }
+    return n;
+}
+
+Drawing frame() { // a square 0..100 so every picture has the same view
+    Drawing d = withLayers();
+    Polyline p;
+    for (auto [x, y] : {std::pair{0.0, 0.0}, {100.0, 0.0}, {100.0, 100.0}, {0.0, 100.0}}) {
+        p.vertices.push_back({{x, y, 0}});
+    }
+    p.closed = true;
+    d.entities.push_back(make(p, Colour::byIndex(8)));
+    return d;
+}
+
+} // namespace
+
+TEST(DrawingRender, EmptyDrawingIsBlackAndEmpty) {
+    const auto r = renderDrawing(Drawing{}, 32, 24);
+    EXPECT_TRUE(r.empty);
+    ASSERT_EQ(r.image.width, 32);
+    ASSERT_EQ(r.image.height, 24);
+    EXPECT_EQ(ink(r.image), 0u);
+}
+
+TEST(DrawingRender, LineFillsTheWidthWithMarginAndKeepsAspect) {
+    Drawing d = withLayers();
+    d.entities.push_back(make(Line{{0, 0, 0}, {200, 100, 0}}));
+    const auto r = renderDrawing(d, 100, 100);
+    EXPECT_FALSE(r.empty);
+    ASSERT_EQ(r.image.width, 100);
+    EXPECT_NEAR(r.image.height, 51, 3); // 2:1 extents plus the margin
+    // Lower left end near the bottom left corner, inside the margin; upper right near the top right.
+    EXPECT_GT(inkIn(r.image, 1, r.image.height - 6, 6, r.image.height - 2), 0u);
+    EXPECT_GT(inkIn(r.image, 93, 1, 98, 6), 0u);
+    EXPECT_EQ(inkIn(r.image, 0, 0, 99, 0), 0u); // margin row
+    EXPECT_EQ(inkIn(r.image, 0, 0, 30, 10), 0u);
+    EXPECT_EQ(countColour(r.image, rgb(1)), ink(r.image));
+}
+
+struct ColourCase {
+    const char* name;
+    Colour entityColour;
+    std::int32_t entityLayer;
+    Colour insertColour;
+    std::int32_t insertLayer;
+    int expected; // 0: nothing drawn
+};
+
+TEST(DrawingRender, ColoursResolveThroughInserts) {
+    const ColourCase cases[] = {
+        {"byblock takes the insert's colour", Colour{Colour::kByBlock}, 3, Colour::byIndex(5), 0, 5},
+        {"bylayer on its own layer", Colour{}, 3, Colour::byIndex(5), 1, 3},
+        {"bylayer on layer 0 takes the insert's layer", Colour{}, 0, Colour::byIndex(5), 1, 1},
+        {"own colour wins", Colour::byIndex(2), 0, Colour::byIndex(5), 1, 2},
+        {"frozen layer inside the block", Colour::byIndex(2), 2, Colour::byIndex(5), 1, 0},
+        {"layer 0 entity of an insert on a frozen layer", Colour::byIndex(2), 0, Colour::byIndex(5), 2, 0},
+        {"byblock of a bylayer insert", Colour{Colour::kByBlock}, 0, Colour{}, 1, 1},
+    };
+    for (const auto& c : cases) {
+        Drawing d = frame();
+        Block b{"B", {}, {make(Line{{10, 10, 0}, {90, 90, 0}}, c.entityColour, c.entityLayer)}};
+        d.blocks.push_back(b);
+        Insert ins;
+        ins.block = 0;
+        d.entities.push_back(make(ins, c.insertColour, c.insertLayer));
+        const auto r = renderDrawing(d, 64, 64);
+        if (c.expected == 0) {
+            EXPECT_EQ(ink(r.image), countColour(r.image, rgb(8))) << c.name;
+        } else {
+            EXPECT_GT(countColour(r.image, rgb(c.expected)), 40u) << c.name;
+        }
+    }
+}
+
+TEST(DrawingRender, FrozenAndInvisibleSkipped) {
+    Drawing d = frame();
+    d.entities.push_back(make(Line{{10, 50, 0}, {90, 50, 0}}, Colour::byIndex(2), 2));
+    Entity hidden = make(Line{{10, 60, 0}, {90, 60, 0}}, Colour::byIndex(4));
+    hidden.invisible = true;
+    d.entities.push_back(hidden);
+    const auto r = renderDrawing(d, 64, 64);
+    EXPECT_EQ(countColour(r.image, rgb(2)) + countColour(r.image, rgb(4)), 0u);
+}
+
+TEST(DrawingRender, ArcRunsCounterClockwise) {
+    Drawing d = frame();
+    // From 0 to 90 degrees about the centre: upper right quadrant only.
+    d.entities.push_back(make(Arc{{50, 50, 0}, 40, 0, std::numbers::pi / 2}, Colour::byIndex(2)));
+    const auto r = renderDrawing(d, 101, 101);
+    EXPECT_GT(inkIn(r.image, 55, 10, 95, 45), 20u);
+    EXPECT_EQ(countColour(r.image, rgb(2)) - inkIn(r.image, 50, 0, 100, 51) * 0, countColour(r.image, rgb(2)));
+    std::size_t lowerLeft = 0;
+    for (int y = 55; y < 101; ++y) {
+        for (int x = 0; x < 45; ++x) {
+            lowerLeft += r.image.row(y)[x] == rgb(2);
+        }
+    }
+    EXPECT_EQ(lowerLeft, 0u);
+}
+
+TEST(DrawingRender, BulgeOneIsASemicircleOnTheRight) {
+    Drawing d = frame();
+    Polyline p;
+    p.vertices.push_back({{50, 10, 0}, 0, 0, 1}); // upwards, bulge 1: bulges to the right
+    p.vertices.push_back({{50, 90, 0}});
+    d.entities.push_back(make(p, Colour::byIndex(2)));
+    const auto r = renderDrawing(d, 101, 101);
+    std::size_t right = 0, left = 0;
+    for (int y = 0; y < r.image.height; ++y) {
+        for (int x = 0; x < r.image.width; ++x) {
+            if (r.image.row(y)[x] == rgb(2)) {
+                (x > 52 ? right : x < 48 ? left : right) += 1;
+            }
+        }
+    }
+    EXPECT_GT(right, 60u);
+    EXPECT_EQ(left, 0u);
+}
+
+TEST(DrawingRender, NegativeExtrusionMirrorsABlock) {
+    for (double z : {1.0, -1.0}) {
+        Drawing d = frame();
+        d.blocks.push_back({"B", {}, {make(Line{{10, 10, 0}, {30, 10, 0}}, Colour::byIndex(2))}});
+        Insert ins;
+        ins.block = 0;
+        ins.position = {z > 0 ? 50.0 : -50.0, 50, 0}; // OCS: x runs the other way when mirrored
+        Entity e = make(ins);
+        e.extrusion = {0, 0, z};
+        d.entities.push_back(e);
+        const auto r = renderDrawing(d, 101, 101);
+        const std::size_t rightHalf = inkIn(r.image, 55, 30, 95, 45);
+        const std::size_t leftHalf = inkIn(r.image, 5, 30, 45, 45);
+        if (z > 0) {
+            EXPECT_GT(rightHalf, 10u);
+            EXPECT_EQ(leftHalf, 0u);
+        } else {
+            EXPECT_GT(leftHalf, 10u) << "mirrored";
+            EXPECT_EQ(rightHalf, 0u) << "mirrored";
+        }
+    }
+}
+
+TEST(DrawingRender, InsertCyclesTerminate) {
+    Drawing d = frame();
+    Insert self;
+    self.block = 0;
+    Insert toA;
+    toA.block = 0;
+    Insert toB;
+    toB.block = 1;
+    Insert outOfRange;
+    outOfRange.block = 99;
+    d.blocks.push_back({"A", {}, {make(Line{{10, 10, 0}, {20, 20, 0}}), make(self), make(toB), make(outOfRange)}});
+    d.blocks.push_back({"B", {}, {make(Line{{30, 10, 0}, {40, 20, 0}}), make(toA)}});
+    d.entities.push_back(make(toA));
+    const auto r = renderDrawing(d, 64, 64);
+    EXPECT_FALSE(r.truncated);
+    EXPECT_GT(countColour(r.image, rgb(1)), 5u);
+}
+
+TEST(DrawingRender, AbsurdCoordinatesDropped) {
+    const double bad[] = {std::numeric_limits<double>::quiet_NaN(), 1e308, -std::numeric_limits<double>::infinity()};
+    const auto reference = renderDrawing(frame(), 64, 64);
+    for (double v : bad) {
+        Drawing d = frame();
+        d.entities.push_back(make(Line{{0, 0, 0}, {v, 5, 0}}));
+        d.entities.push_back(make(Circle{{50, 50, 0}, v}));
+        d.entities.push_back(make(Arc{{v, 50, 0}, 5, 0, 1}));
+        const auto r = renderDrawing(d, 64, 64);
+        EXPECT_EQ(r.image.pixels, reference.image.pixels) << v;
+    }
+}
+
+TEST(DrawingRender, HugePolylineHitsTheSegmentBudget) {
+    Drawing d;
+    Polyline p;
+    p.vertices.resize(1'000'000);
+    for (std::size_t i = 0; i < p.vertices.size(); ++i) {
+        p.vertices[i].position = {double(i % 1000), double(i / 1000), 0};
+    }
+    d.entities.push_back(make(p));
+    RenderLimits limits;
+    limits.maxSegments = 10'000;
+    const auto r = renderDrawing(d, 64, 64, limits);
+    EXPECT_TRUE(r.truncated);
+    EXPECT_FALSE(r.empty);
+    EXPECT_LE(r.segments, limits.maxSegments);
+    EXPECT_GT(ink(r.image), 0u);
+}
+
+TEST(DrawingRender, FilledSolidAndWidePolyline) {
+    Drawing d = frame();
+    Solid s;
+    s.corners[0] = {10, 10, 0};
+    s.corners[1] = {40, 10, 0};
+    s.corners[2] = {10, 40, 0};
+    s.corners[3] = {40, 40, 0};
+    d.entities.push_back(make(s, Colour::byIndex(2)));
+    Polyline p;
+    p.vertices.push_back({{60, 70, 0}, 20, 20, 0});
+    p.vertices.push_back({{90, 70, 0}});
+    d.entities.push_back(make(p, Colour::byIndex(4)));
+    const auto r = renderDrawing(d, 101, 101);
+    EXPECT_GT(countColour(r.image, rgb(2)), 700u);
+    EXPECT_GT(countColour(r.image, rgb(4)), 400u);
+}

@@ -22,7 +22,17 @@ bool assembleSection(const SectionInfo& section, const PageReader& readPage, std
     }
     out.assign(static_cast<std::size_t>(section.size), 0); // pages of zeros are not stored
     std::vector<std::uint8_t> data;
+    // Pages hold maxPageSize bytes each but the last: more pages than that would be work for nothing.
+    const std::uint64_t pageRoom = section.maxPageSize != 0 ? section.maxPageSize : section.size;
+    const std::uint64_t maxPages = pageRoom != 0 ? section.size / pageRoom + 1 : 0;
+    if (section.pages.size() > maxPages) {
+        warnings.push_back(section.name + ": more pages than its size allows, the extra ones left out");
+    }
+    std::uint64_t seen = 0;
     for (const auto& page : section.pages) {
+        if (seen++ == maxPages) {
+            break;
+        }
         const std::string where = section.name + " page " + std::to_string(page.number);
         if (page.startOffset >= section.size) {
             warnings.push_back(where + ": starts past the end of its section");
@@ -81,7 +91,8 @@ bool readPage2004(ByteSource& file, const SectionInfo& section, const SectionPag
         return false;
     }
     const std::uint32_t stored = le32(&head[8]);
-    if (stored > kMaxPage) {
+    // Compression never grows data by more than a fraction; more is not a real page.
+    if (stored > kMaxPage || stored > 2 * static_cast<std::uint64_t>(limit) + 64) {
         why = "larger than any real page";
         return false;
     }

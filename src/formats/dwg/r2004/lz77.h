@@ -1,7 +1,7 @@
 #pragma once
-// The two LZ77 variants that compress the paged sections of releases 2004 and later: one for 2004
-// and 2010 onwards, one of its own for 2007. Both write at most `limit` bytes and refuse any
-// back-reference that points before the start of what was written.
+// The LZ77 variant that compresses the paged sections of releases 2004 and 2010 onwards. It writes
+// at most `limit` bytes and refuses any back-reference that points before the start of what was
+// written.
 
 #include <cstddef>
 #include <cstdint>
@@ -23,6 +23,5 @@ std::string describe(Lz77Error error);
 
 // Appends to `out` (cleared first); on error `out` keeps what was written before it.
 Lz77Error decompressAc18(std::span<const std::uint8_t> in, std::size_t limit, std::vector<std::uint8_t>& out);
-Lz77Error decompressAc21(std::span<const std::uint8_t> in, std::size_t limit, std::vector<std::uint8_t>& out);
 
 } // namespace dsc::dwg

@@ -18,6 +18,8 @@ std::string describe(ContainerError error) {
         return "section missing";
     case ContainerError::TooLarge:
         return "section too large";
+    case ContainerError::Unsupported:
+        return "container not read";
     }
     return "unknown error";
 }
@@ -31,7 +33,10 @@ ContainerResult readPagedDrawing(ByteSource& file, const std::string& version, c
     }
     out.sections.maintenance = head[0x0B];
     out.sections.codePage = le16(&head[0x13]);
-    return version == "AC1021" ? readContainer2007(file, limits, out) : readContainer2004(file, limits, out);
+    if (version == "AC1021") {
+        return {ContainerError::Unsupported, "the 2007 container is not read yet"};
+    }
+    return readContainer2004(file, limits, out);
 }
 
 } // namespace dsc::dwg

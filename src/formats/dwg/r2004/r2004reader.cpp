@@ -9,6 +9,9 @@ namespace dsc::dwg {
 GeometryResult readR2004Drawing(ByteSource& source, const std::string& version, const GeometryLimits& limits) {
     PagedDrawing paged;
     const ContainerResult container = readPagedDrawing(source, version, limits, paged);
+    if (container.error == ContainerError::Unsupported) {
+        return notReadYet(version);
+    }
     if (!container.ok()) {
         GeometryResult result;
         result.drawing.release = version;

@@ -133,8 +133,8 @@ ContainerResult readSectionMap(const std::vector<std::uint8_t>& data,
         s.maxPageSize = le32(&data[pos + 12]);
         s.compressed = le32(&data[pos + 20]) != 1;
         s.encrypted = le32(&data[pos + 28]) == 1;
-        const char* name = reinterpret_cast<const char*>(&data[pos + 32]);
-        s.name.assign(name, strnlen(name, 64));
+        const auto nameStart = data.begin() + static_cast<std::ptrdiff_t>(pos + 32);
+        s.name.assign(nameStart, std::find(nameStart, nameStart + 64, std::uint8_t{0}));
         pos += kDescription;
         if (pageCount > (data.size() - pos) / 16) {
             return fail(ContainerError::BadSectionMap, "section " + s.name + " lists more pages than the map holds");

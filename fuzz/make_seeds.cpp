@@ -1,4 +1,5 @@
 // Writes the seed corpora from the test writers: fuzz/corpus/<harness>/<case>.
+#include "formats/dwg/r2004/checksum.h"
 #include "formats/raster/png.h"
 #include "support/dwgwriter.h"
 #include "support/slidewriter.h"
@@ -77,5 +78,26 @@ int main(int argc, char** argv) {
     save(root / "png", "rgb_5x3.png", png(5, 3, 0xFF));
     save(root / "png", "rgba_4x4.png", png(4, 4, 0x80));
     save(root / "dwgpreview", "png_preview.dwg", drawingWith(6, png(6, 4, 0xFF), "AC1032").build());
+    // The 2004 compression: a big-endian output limit / 4, then the stream.
+    save(root / "lz77", "literal_and_copies.bin",
+         Bytes{0x00, 0x10, 0x01, 'a', 'b', 'c', 'd', 0x41, 0x00, 'z', 0x22, 0x0C, 0x00, 0x12, 0x00, 0x00, 0x11});
+    save(root / "lz77", "long_lengths.bin",
+         Bytes{0x40, 0x00, 0x00, 0x01, 'a', 'b', 'c',  'd',  'e',  'f',  'g',  'h',  'i',  'j',  'k',  'l',  'm',
+               'n',  'o',  'p',  'q',  'r', 's', 0x20, 0x00, 0x05, 0x00, 0x00, 0x10, 0x00, 0x01, 0x00, 0x00, 0x11});
+    // A paged drawing's encrypted header, pointing at a page map and section map that follow.
+    Bytes paged(0x100 + 0x40, 0);
+    const char* version = "AC1018";
+    std::copy(version, version + 6, paged.begin());
+    Bytes header(0x6C, 0);
+    const char* signature = "AcFssFcAJMB";
+    std::copy(signature, signature + 12, header.begin());
+    header[0x50] = 1; // page map page
+    header[0x5C] = 2; // section map page
+    dsc::dwg::applyHeaderSequence(header);
+    std::copy(header.begin(), header.end(), paged.begin() + 0x80);
+    const Bytes pageMap{0x3B, 0x0E, 0x63, 0x41, 16, 0, 0, 0,    5,    0,    0,    0,    2,
+                        0,    0,    0,    0,    0,  0, 0, 0x01, 0x01, 0x20, 0x00, 0x00, 0x11};
+    std::copy(pageMap.begin(), pageMap.end(), paged.begin() + 0x100);
+    save(root / "dwgpaged", "header_and_page_map.dwg", paged);
     return 0;
 }

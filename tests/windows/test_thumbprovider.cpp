@@ -219,6 +219,32 @@ TEST_F(ThumbnailHandler, DamagedAndHostileFilesGiveEFail) {
     std::filesystem::remove_all(dir);
 }
 
+// Another program's handler, there before us, for the current user and for every user: registering
+// leaves it in place, unregistering leaves it too.
+TEST_F(ThumbnailHandler, AForeignHandlerIsNeverReplaced) {
+    const wchar_t theirs[] = L"{00000000-1111-2222-3333-555555555555}";
+    for (HKEY hive : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        const thumbs::ClassesRoot root{hive};
+        SCOPED_TRACE(hive == HKEY_CURRENT_USER ? "HKCU" : "HKLM");
+        const std::wstring ext = std::wstring(root.path) + L"\\.slb";
+        const std::wstring entryKey = ext + L"\\" + thumbs::kThumbnailShellEx;
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(hive, entryKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(theirs), sizeof theirs);
+        RegCloseKey(key);
+        EXPECT_EQ(thumbs::registerHandler(root, (kBin / "dessiscope-thumbs.dll").wstring(), {L".sld", L".slb"}), S_OK);
+        EXPECT_EQ(thumbs::handlerOf(root, L".sld"), thumbs::kClsidText);
+        EXPECT_EQ(thumbs::handlerOf(root, L".slb"), theirs);
+        EXPECT_EQ(thumbs::unregisterHandler(root, {L".sld", L".slb"}), S_OK);
+        EXPECT_EQ(thumbs::handlerOf(root, L".sld"), L"");
+        EXPECT_EQ(thumbs::handlerOf(root, L".slb"), theirs);
+        RegDeleteTreeW(hive, ext.c_str());
+    }
+    // Registered again, as the suite found it.
+    EXPECT_EQ(entry("DllRegisterServer")(), S_OK);
+}
+
 TEST_F(ThumbnailHandler, UnregisteringRemovesItAndLeavesOtherHandlersAlone) {
     const thumbs::ClassesRoot root = thumbs::classesRoot();
     // Another program's handler for drawings stays where it is.

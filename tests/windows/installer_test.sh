@@ -145,7 +145,7 @@ winenv() { wine cmd /c echo "%$1%" 2>/dev/null | tr -d '\r'; }
 
 # Another program's thumbnail handler, registered before us, and what the silent run says of it.
 foreign='{00000000-1111-2222-3333-555555555555}'
-foreign_sld= foreign_slb= foreign_dwg=
+foreign_sld='' foreign_slb='' foreign_dwg=''
 claimed() { # HIVE EXT
     wine reg add "$(thumb_ext "$1" "$2")" /ve /d "$foreign" /f >/dev/null 2>&1
 }

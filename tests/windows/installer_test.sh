@@ -72,9 +72,11 @@ installed() { # HIVE DIR LINK DWG
     ok test "$(regval "$hive\\$uninst" DisplayVersion)" = "$version"
     ok test "$(regval "$hive\\$uninst" UninstallString)" = "\"$dir\\Uninstall.exe\""
     ok test "$(regdefault "$(classes_key "$hive")\\CLSID\\$clsid\\InprocServer32")" = "$dir\\dessiscope-thumbs.dll"
-    ok test "$(regdefault "$(thumb_ext "$hive" .sld)")" = "$clsid"
-    ok test "$(regdefault "$(thumb_ext "$hive" .slb)")" = "$clsid"
-    if [ "$dwg" = yes ]; then
+    ok test "$(regdefault "$(thumb_ext "$hive" .sld)")" = "${foreign_sld:-$clsid}"
+    ok test "$(regdefault "$(thumb_ext "$hive" .slb)")" = "${foreign_slb:-$clsid}"
+    if [ -n "$foreign_dwg" ]; then
+        ok test "$(regdefault "$(thumb_ext "$hive" .dwg)")" = "$foreign_dwg"
+    elif [ "$dwg" = yes ]; then
         ok test "$(regdefault "$(thumb_ext "$hive" .dwg)")" = "$clsid"
     else
         ok no_key "$(thumb_ext "$hive" .dwg)"
@@ -105,9 +107,23 @@ uninstalled() { # HIVE DIR LINK
     ok test -z "$(regval "$hive\\$run" Dessiscope)"
     ok no_key "$hive\\$uninst"
     ok no_key "$(classes_key "$hive")\\CLSID\\$clsid"
-    ok no_key "$(classes_key "$hive")\\.sld"
-    ok no_key "$(classes_key "$hive")\\.slb"
-    ok no_key "$(thumb_ext "$hive" .dwg)"
+    for e in sld slb dwg; do
+        local theirs
+        eval "theirs=\${foreign_$e:-}"
+        if [ -n "$theirs" ]; then
+            ok test "$(regdefault "$(thumb_ext "$hive" ".$e")")" = "$theirs"
+            # Theirs taken away again; .dwg keeps the other program's association.
+            if [ "$e" = dwg ]; then
+                wine reg delete "$(thumb_ext "$hive" .dwg)" /f >/dev/null 2>&1
+            else
+                wine reg delete "$(classes_key "$hive")\\.$e" /f >/dev/null 2>&1
+            fi
+        elif [ "$e" = dwg ]; then
+            ok no_key "$(thumb_ext "$hive" .dwg)"
+        else
+            ok no_key "$(classes_key "$hive")\\.$e"
+        fi
+    done
 }
 
 # One installation and its removal: WHO SWITCHES HIVE DIR LINK DWG.
@@ -127,17 +143,47 @@ round() {
 }
 winenv() { wine cmd /c echo "%$1%" 2>/dev/null | tr -d '\r'; }
 
+# Another program's thumbnail handler, registered before us, and what the silent run says of it.
+foreign='{00000000-1111-2222-3333-555555555555}'
+foreign_sld='' foreign_slb='' foreign_dwg=''
+claimed() { # HIVE EXT
+    wine reg add "$(thumb_ext "$1" "$2")" /ve /d "$foreign" /f >/dev/null 2>&1
+}
+told() { # TEXT
+    iconv -f UTF-16LE -t UTF-8 "$(unix "$(winenv TEMP)")/Dessiscope-setup.log" 2>/dev/null | grep -qF -- "$1"
+}
+
 # 1. For the current user, as a user without administrator rights gets it.
+claimed HKCU .slb
+foreign_slb=$foreign
 round "the current user" /CURRENTUSER HKCU "$(winenv LOCALAPPDATA)\\Programs\\Dessiscope" \
     "$(winenv APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs\\Dessiscope.lnk" no
 
 # 2. For every user (Wine's user is an administrator), drawings' thumbnails chosen; another CAD
 # program's association of .dwg is there before and must be there after.
+step="another program's .slb handler told"
+ok told ".slb ($foreign)"
+foreign_slb=
 wine reg add 'HKLM\Software\Classes\.dwg' /ve /d OtherCAD.Drawing /f >/dev/null 2>&1
+claimed HKLM .dwg
+foreign_dwg=$foreign
 round "every user" /DWG HKLM "$(winenv ProgramFiles)\\Dessiscope" \
     "$(winenv ProgramData)\\Microsoft\\Windows\\Start Menu\\Programs\\Dessiscope.lnk" yes
 step="another program's .dwg association"
 ok test "$(regdefault 'HKLM\Software\Classes\.dwg')" = OtherCAD.Drawing
+foreign_dwg=
+
+# 3. Into a folder other programs' files share (/D=): ours goes into a Dessiscope folder in it, and
+# theirs, one of them named as one of ours, are as they were after the uninstallation.
+shared=$(unix 'C:\shared')
+mkdir -p "$shared"
+echo theirs >"$shared/Qt6Core.dll"
+echo theirs >"$shared/notes.txt"
+round "a shared folder" "/CURRENTUSER /D=C:\shared" HKCU 'C:\shared\Dessiscope' \
+    "$(winenv APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs\\Dessiscope.lnk" no
+step="another program's files in the shared folder"
+ok test "$(cat "$shared/Qt6Core.dll")" = theirs
+ok test "$(cat "$shared/notes.txt")" = theirs
 
 [ "$failed" = 0 ] || { echo "installer: $failed check(s) failed"; exit 1; }
 echo "installer: $passed passed, 0 failed"

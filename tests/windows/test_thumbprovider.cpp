@@ -215,8 +215,63 @@ TEST_F(ThumbnailHandler, DamagedAndHostileFilesGiveEFail) {
         }
     }
     // Asked for an absurd size: refused, never a crash.
-    EXPECT_EQ(thumbnail(write("good.sld", test::simpleSlide()), 0).hr, E_INVALIDARG);
+    for (UINT size : {0u, 4097u, 65536u, 0xFFFFFFFFu}) {
+        SCOPED_TRACE(size);
+        EXPECT_EQ(thumbnail(write("good.sld", test::simpleSlide()), size).hr, E_INVALIDARG);
+    }
+    EXPECT_EQ(thumbnail(write("good.sld", test::simpleSlide()), 4096).hr, S_OK);
     std::filesystem::remove_all(dir);
+}
+
+// The DLL may be unloaded only once no object it made is alive and no client holds it locked.
+TEST_F(ThumbnailHandler, UnloadsOnlyWhenNothingOfItIsAlive) {
+    auto canUnload = entry("DllCanUnloadNow");
+    using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+    auto getClassObject =
+        reinterpret_cast<GetClassObject>(reinterpret_cast<void*>(GetProcAddress(s_module, "DllGetClassObject")));
+    ASSERT_NE(canUnload, nullptr);
+    ASSERT_NE(getClassObject, nullptr);
+    ASSERT_EQ(canUnload(), S_OK);
+    IClassFactory* factory = nullptr;
+    ASSERT_EQ(getClassObject(thumbs::kClsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+    EXPECT_EQ(canUnload(), S_FALSE);
+    IUnknown* provider = nullptr;
+    ASSERT_EQ(factory->CreateInstance(nullptr, kIThumbnailProvider, reinterpret_cast<void**>(&provider)), S_OK);
+    EXPECT_EQ(factory->LockServer(TRUE), S_OK);
+    factory->Release();
+    EXPECT_EQ(canUnload(), S_FALSE); // the provider and the lock
+    provider->Release();
+    EXPECT_EQ(canUnload(), S_FALSE); // the lock
+    ASSERT_EQ(getClassObject(thumbs::kClsid, IID_IClassFactory, reinterpret_cast<void**>(&factory)), S_OK);
+    EXPECT_EQ(factory->LockServer(FALSE), S_OK);
+    factory->Release();
+    EXPECT_EQ(canUnload(), S_OK);
+}
+
+// Another program's handler, there before us, for the current user and for every user: registering
+// leaves it in place, unregistering leaves it too.
+TEST_F(ThumbnailHandler, AForeignHandlerIsNeverReplaced) {
+    const wchar_t theirs[] = L"{00000000-1111-2222-3333-555555555555}";
+    for (HKEY hive : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        const thumbs::ClassesRoot root{hive};
+        SCOPED_TRACE(hive == HKEY_CURRENT_USER ? "HKCU" : "HKLM");
+        const std::wstring ext = std::wstring(root.path) + L"\\.slb";
+        const std::wstring entryKey = ext + L"\\" + thumbs::kThumbnailShellEx;
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(hive, entryKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(theirs), sizeof theirs);
+        RegCloseKey(key);
+        EXPECT_EQ(thumbs::registerHandler(root, (kBin / "dessiscope-thumbs.dll").wstring(), {L".sld", L".slb"}), S_OK);
+        EXPECT_EQ(thumbs::handlerOf(root, L".sld"), thumbs::kClsidText);
+        EXPECT_EQ(thumbs::handlerOf(root, L".slb"), theirs);
+        EXPECT_EQ(thumbs::unregisterHandler(root, {L".sld", L".slb"}), S_OK);
+        EXPECT_EQ(thumbs::handlerOf(root, L".sld"), L"");
+        EXPECT_EQ(thumbs::handlerOf(root, L".slb"), theirs);
+        RegDeleteTreeW(hive, ext.c_str());
+    }
+    // Registered again, as the suite found it.
+    EXPECT_EQ(entry("DllRegisterServer")(), S_OK);
 }
 
 TEST_F(ThumbnailHandler, UnregisteringRemovesItAndLeavesOtherHandlersAlone) {

@@ -48,6 +48,11 @@ HRESULT registerHandler(const ClassesRoot& root, const std::wstring& dllPath,
         s = setText(root.hive, cls + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
     }
     for (const wchar_t* ext : extensions) {
+        // Another program's handler stays: replacing it would lose it for good on unregistering.
+        const std::wstring current = handlerOf(root, ext);
+        if (!current.empty() && _wcsicmp(current.c_str(), kClsidText) != 0) {
+            continue;
+        }
         if (s == ERROR_SUCCESS) {
             s = setText(root.hive, under(root, std::wstring(ext) + L"\\" + kThumbnailShellEx), nullptr, kClsidText);
         }

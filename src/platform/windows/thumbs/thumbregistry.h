@@ -24,6 +24,7 @@ struct ClassesRoot {
 // Every user's when the process runs elevated, the current user's otherwise.
 ClassesRoot classesRoot();
 
+// Extensions whose entry names another class keep it.
 HRESULT registerHandler(const ClassesRoot& root, const std::wstring& dllPath,
                         std::initializer_list<const wchar_t*> extensions);
 // Removes the class, and the extensions' entries that name it (another handler's are left alone).

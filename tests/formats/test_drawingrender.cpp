@@ -1,10 +1,13 @@
 #include "formats/core/aci.h"
 #include "formats/dwg/render/drawingrender.h"
+#include "formats/dwg/render/strokefont.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 using namespace dsc::dwg;
 
@@ -256,4 +259,51 @@ TEST(DrawingRender, FilledSolidAndWidePolyline) {
     const auto r = renderDrawing(d, 101, 101);
     EXPECT_GT(countColour(r.image, rgb(2)), 700u);
     EXPECT_GT(countColour(r.image, rgb(4)), 400u);
+}
+
+TEST(DrawingRender, TextInksItsBoxAndFollowsRotation) {
+    struct Case {
+        double rotation;
+        int x0, y0, x1, y1; // where the ink must be (pixels, top row 0) in a 101 × 101 picture of 0..100
+    };
+    const Case cases[] = {
+        {0, 58, 77, 99, 93},                    // along x from (60, 10), 10 high
+        {std::numbers::pi / 2, 47, 50, 63, 93}, // upwards
+    };
+    for (const auto& c : cases) {
+        Drawing d = frame();
+        Text t;
+        t.text = "ABCD";
+        t.insertion = {60, 10, 0};
+        t.height = 10;
+        t.rotation = c.rotation;
+        d.entities.push_back(make(t, Colour::byIndex(2)));
+        const auto r = renderDrawing(d, 101, 101);
+        const std::size_t total = countColour(r.image, rgb(2));
+        EXPECT_GT(total, 100u) << c.rotation;
+        std::size_t inside = 0;
+        for (int y = c.y0; y <= c.y1; ++y) {
+            for (int x = c.x0; x <= c.x1; ++x) {
+                inside += r.image.row(y)[x] == rgb(2);
+            }
+        }
+        EXPECT_EQ(inside, total) << c.rotation;
+    }
+}
+
+TEST(DrawingRender, TextControlCodesAndFrenchLetters) {
+    const std::u32string decoded = decodeText("%%c20 %%d%%p%%%%%uà\xC3\xA9\xE9");
+    EXPECT_EQ(decoded, U"\u230020 \u00B0\u00B1%\u00E0\u00E9\u00E9");
+    for (char32_t c : {U'é', U'ç', U'Ê', U'œ', U'«', U'°', U'ÿ'}) {
+        std::vector<GlyphSegment> segs;
+        glyphSegments(c, 0, segs);
+        EXPECT_GE(segs.size(), 2u) << std::uint32_t(c);
+        std::vector<GlyphSegment> box;
+        glyphSegments(0x4E00, 0, box);
+        const bool same = segs.size() == box.size() &&
+                          std::equal(segs.begin(), segs.end(), box.begin(), [](const auto& p, const auto& q) {
+                              return p.a.x == q.a.x && p.a.y == q.a.y && p.b.x == q.b.x && p.b.y == q.b.y;
+                          });
+        EXPECT_FALSE(same) << "not the unknown box " << std::uint32_t(c);
+    }
 }

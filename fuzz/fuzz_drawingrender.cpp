@@ -21,11 +21,16 @@ public:
     double number() {
         const std::uint8_t k = byte();
         switch (k) {
-        case 250: return std::numeric_limits<double>::quiet_NaN();
-        case 251: return std::numeric_limits<double>::infinity();
-        case 252: return -1e308;
-        case 253: return 1e308;
-        case 254: return 1e-300;
+        case 250:
+            return std::numeric_limits<double>::quiet_NaN();
+        case 251:
+            return std::numeric_limits<double>::infinity();
+        case 252:
+            return -1e308;
+        case 253:
+            return 1e308;
+        case 254:
+            return 1e-300;
         case 255: {
             double v = 0;
             std::uint8_t raw[8];
@@ -35,7 +40,8 @@ public:
             std::memcpy(&v, raw, 8);
             return v;
         }
-        default: return (double(k) - 125.0) * (1.0 + byte() / 16.0);
+        default:
+            return (double(k) - 125.0) * (1.0 + byte() / 16.0);
         }
     }
     Vec3 vec() { return {number(), number(), number()}; }
@@ -55,11 +61,21 @@ Entity entity(Bytes& in, std::size_t blocks) {
     }
     e.invisible = in.byte() == 7;
     switch (in.byte() % 14) {
-    case 0: e.shape = Line{in.vec(), in.vec()}; break;
-    case 1: e.shape = Point{in.vec()}; break;
-    case 2: e.shape = Circle{in.vec(), in.number()}; break;
-    case 3: e.shape = Arc{in.vec(), in.number(), in.number(), in.number()}; break;
-    case 4: e.shape = Ellipse{in.vec(), in.vec(), in.number(), in.number(), in.number()}; break;
+    case 0:
+        e.shape = Line{in.vec(), in.vec()};
+        break;
+    case 1:
+        e.shape = Point{in.vec()};
+        break;
+    case 2:
+        e.shape = Circle{in.vec(), in.number()};
+        break;
+    case 3:
+        e.shape = Arc{in.vec(), in.number(), in.number(), in.number()};
+        break;
+    case 4:
+        e.shape = Ellipse{in.vec(), in.vec(), in.number(), in.number(), in.number()};
+        break;
     case 5: {
         Polyline p;
         for (int n = in.byte() % 12; n > 0; --n) {
@@ -88,8 +104,12 @@ Entity entity(Bytes& in, std::size_t blocks) {
         e.shape = s;
         break;
     }
-    case 7: e.shape = Solid{{in.vec(), in.vec(), in.vec(), in.vec()}, false}; break;
-    case 8: e.shape = Face3d{{in.vec(), in.vec(), in.vec(), in.vec()}, in.byte()}; break;
+    case 7:
+        e.shape = Solid{{in.vec(), in.vec(), in.vec(), in.vec()}, false};
+        break;
+    case 8:
+        e.shape = Face3d{{in.vec(), in.vec(), in.vec(), in.vec()}, in.byte()};
+        break;
     case 9: {
         Text t;
         for (int n = in.byte() % 12; n > 0; --n) {
@@ -152,7 +172,9 @@ Entity entity(Bytes& in, std::size_t blocks) {
         e.shape = h;
         break;
     }
-    default: e.shape = Ray{in.vec(), in.vec(), bool(in.byte() & 1)}; break;
+    default:
+        e.shape = Ray{in.vec(), in.vec(), bool(in.byte() & 1)};
+        break;
     }
     return e;
 }
@@ -162,7 +184,10 @@ Entity entity(Bytes& in, std::size_t blocks) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Bytes in(data, size);
     Drawing d;
-    d.layers = {{"0"}, {"A", Colour::byIndex(1)}, {"OFF", Colour::byIndex(2), true}, {"FROZEN", Colour::byIndex(3), false, true}};
+    d.layers = {{"0"},
+                {"A", Colour::byIndex(1)},
+                {"OFF", Colour::byIndex(2), true},
+                {"FROZEN", Colour::byIndex(3), false, true}};
     d.blocks.resize(in.byte() % 4);
     for (auto& b : d.blocks) {
         b.base = in.vec();

@@ -310,3 +310,23 @@ TEST(DrawingRender, TextControlCodesAndFrenchLetters) {
         EXPECT_FALSE(same) << "not the unknown box " << std::uint32_t(c);
     }
 }
+
+TEST(DrawingRender, HostileCurveParametersStayBounded) {
+    Drawing d = frame();
+    Ellipse e;
+    e.centre = {50, 50, 0};
+    e.majorAxis = {30, 0, 0};
+    e.ratio = 0.5;
+    e.startParam = 1e90; // once looped by steps of a turn
+    e.endParam = -1e90;
+    d.entities.push_back(make(e, Colour::byIndex(2)));
+    d.entities.push_back(make(Arc{{50, 50, 0}, 1e90, -1e90, 1e90}));
+    Spline s;
+    for (int i = 0; i < 200'000; ++i) {
+        s.controlPoints.push_back({double(i % 100), double(i % 37), 0});
+    }
+    d.entities.push_back(make(s, Colour::byIndex(3)));
+    const auto r = renderDrawing(d, 64, 64);
+    EXPECT_FALSE(r.empty);
+    EXPECT_LT(r.segments, 100'000u);
+}

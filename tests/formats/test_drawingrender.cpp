@@ -330,3 +330,22 @@ TEST(DrawingRender, HostileCurveParametersStayBounded) {
     EXPECT_FALSE(r.empty);
     EXPECT_LT(r.segments, 100'000u);
 }
+
+TEST(DrawingRender, PointIsOnePixelAndHiddenFaceEdgesStayHidden) {
+    Drawing d = frame();
+    d.entities.push_back(make(Point{{50, 50, 0}}, Colour::byIndex(2)));
+    Face3d f;
+    f.corners[0] = {10, 10, 0};
+    f.corners[1] = {40, 10, 0};
+    f.corners[2] = {40, 40, 0};
+    f.corners[3] = {10, 40, 0};
+    f.invisibleEdges = 0b0101; // edges 0-1 and 2-3 hidden: the two vertical ones are left
+    d.entities.push_back(make(f, Colour::byIndex(3)));
+    const auto r = renderDrawing(d, 101, 101);
+    EXPECT_EQ(countColour(r.image, rgb(2)), 1u);
+    EXPECT_EQ(inkIn(r.image, 49, 49, 51, 51), 1u);
+    // World 10..40 lands on pixels about 12..41 (rows 59..88): the sides inked, top and bottom not.
+    EXPECT_GT(inkIn(r.image, 10, 62, 14, 85), 15u);
+    EXPECT_GT(inkIn(r.image, 39, 62, 43, 85), 15u);
+    EXPECT_EQ(inkIn(r.image, 18, 56, 35, 92), 0u);
+}

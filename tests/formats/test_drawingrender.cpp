@@ -1,10 +1,13 @@
 #include "formats/core/aci.h"
 #include "formats/dwg/render/drawingrender.h"
+#include "formats/dwg/render/strokefont.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 using namespace dsc::dwg;
 
@@ -171,25 +174,26 @@ TEST(DrawingRender, BulgeOneIsASemicircleOnTheRight) {
 }
 
 TEST(DrawingRender, NegativeExtrusionMirrorsABlock) {
-    for (double z : {1.0, -1.0}) {
+    // The same picture as the block's line drawn where it lands: mirrored, x runs the other way.
+    struct Case {
+        double z, insertX;
+        Line expected;
+    };
+    const Case cases[] = {{1, 50, {{60, 60, 0}, {80, 60, 0}}}, {-1, -50, {{40, 60, 0}, {20, 60, 0}}}};
+    for (const auto& c : cases) {
         Drawing d = frame();
         d.blocks.push_back({"B", {}, {make(Line{{10, 10, 0}, {30, 10, 0}}, Colour::byIndex(2))}});
         Insert ins;
         ins.block = 0;
-        ins.position = {z > 0 ? 50.0 : -50.0, 50, 0}; // OCS: x runs the other way when mirrored
+        ins.position = {c.insertX, 50, 0};
         Entity e = make(ins);
-        e.extrusion = {0, 0, z};
+        e.extrusion = {0, 0, c.z};
         d.entities.push_back(e);
+        Drawing direct = frame();
+        direct.entities.push_back(make(c.expected, Colour::byIndex(2)));
         const auto r = renderDrawing(d, 101, 101);
-        const std::size_t rightHalf = inkIn(r.image, 55, 30, 95, 45);
-        const std::size_t leftHalf = inkIn(r.image, 5, 30, 45, 45);
-        if (z > 0) {
-            EXPECT_GT(rightHalf, 10u);
-            EXPECT_EQ(leftHalf, 0u);
-        } else {
-            EXPECT_GT(leftHalf, 10u) << "mirrored";
-            EXPECT_EQ(rightHalf, 0u) << "mirrored";
-        }
+        EXPECT_GT(countColour(r.image, rgb(2)), 15u) << c.z;
+        EXPECT_EQ(r.image.pixels, renderDrawing(direct, 101, 101).image.pixels) << c.z;
     }
 }
 
@@ -206,7 +210,9 @@ TEST(DrawingRender, InsertCyclesTerminate) {
     d.blocks.push_back({"A", {}, {make(Line{{10, 10, 0}, {20, 20, 0}}), make(self), make(toB), make(outOfRange)}});
     d.blocks.push_back({"B", {}, {make(Line{{30, 10, 0}, {40, 20, 0}}), make(toA)}});
     d.entities.push_back(make(toA));
-    const auto r = renderDrawing(d, 64, 64);
+    RenderLimits deep;
+    deep.maxNesting = 200; // the cycles, not the nesting limit, must stop this
+    const auto r = renderDrawing(d, 64, 64, deep);
     EXPECT_FALSE(r.truncated);
     EXPECT_GT(countColour(r.image, rgb(1)), 5u);
 }
@@ -256,4 +262,90 @@ TEST(DrawingRender, FilledSolidAndWidePolyline) {
     const auto r = renderDrawing(d, 101, 101);
     EXPECT_GT(countColour(r.image, rgb(2)), 700u);
     EXPECT_GT(countColour(r.image, rgb(4)), 400u);
+}
+
+TEST(DrawingRender, TextInksItsBoxAndFollowsRotation) {
+    struct Case {
+        double rotation;
+        int x0, y0, x1, y1; // where the ink must be (pixels, top row 0) in a 101 × 101 picture of 0..100
+    };
+    const Case cases[] = {
+        {0, 58, 77, 99, 93},                    // along x from (60, 10), 10 high
+        {std::numbers::pi / 2, 47, 50, 63, 93}, // upwards
+    };
+    for (const auto& c : cases) {
+        Drawing d = frame();
+        Text t;
+        t.text = "ABCD";
+        t.insertion = {60, 10, 0};
+        t.height = 10;
+        t.rotation = c.rotation;
+        d.entities.push_back(make(t, Colour::byIndex(2)));
+        const auto r = renderDrawing(d, 101, 101);
+        const std::size_t total = countColour(r.image, rgb(2));
+        EXPECT_GT(total, 100u) << c.rotation;
+        std::size_t inside = 0;
+        for (int y = c.y0; y <= c.y1; ++y) {
+            for (int x = c.x0; x <= c.x1; ++x) {
+                inside += r.image.row(y)[x] == rgb(2);
+            }
+        }
+        EXPECT_EQ(inside, total) << c.rotation;
+    }
+}
+
+TEST(DrawingRender, TextControlCodesAndFrenchLetters) {
+    const std::u32string decoded = decodeText("%%c20 %%d%%p%%%%%uà\xC3\xA9\xE9");
+    EXPECT_EQ(decoded, U"\u230020 \u00B0\u00B1%\u00E0\u00E9\u00E9");
+    for (char32_t c : {U'é', U'ç', U'Ê', U'œ', U'«', U'°', U'ÿ'}) {
+        std::vector<GlyphSegment> segs;
+        glyphSegments(c, 0, segs);
+        EXPECT_GE(segs.size(), 2u) << std::uint32_t(c);
+        std::vector<GlyphSegment> box;
+        glyphSegments(0x4E00, 0, box);
+        const bool same = segs.size() == box.size() &&
+                          std::equal(segs.begin(), segs.end(), box.begin(), [](const auto& p, const auto& q) {
+                              return p.a.x == q.a.x && p.a.y == q.a.y && p.b.x == q.b.x && p.b.y == q.b.y;
+                          });
+        EXPECT_FALSE(same) << "not the unknown box " << std::uint32_t(c);
+    }
+}
+
+TEST(DrawingRender, HostileCurveParametersStayBounded) {
+    Drawing d = frame();
+    Ellipse e;
+    e.centre = {50, 50, 0};
+    e.majorAxis = {30, 0, 0};
+    e.ratio = 0.5;
+    e.startParam = 1e90; // once looped by steps of a turn
+    e.endParam = -1e90;
+    d.entities.push_back(make(e, Colour::byIndex(2)));
+    d.entities.push_back(make(Arc{{50, 50, 0}, 1e90, -1e90, 1e90}));
+    Spline s;
+    for (int i = 0; i < 200'000; ++i) {
+        s.controlPoints.push_back({double(i % 100), double(i % 37), 0});
+    }
+    d.entities.push_back(make(s, Colour::byIndex(3)));
+    const auto r = renderDrawing(d, 64, 64);
+    EXPECT_FALSE(r.empty);
+    EXPECT_LT(r.segments, 100'000u);
+}
+
+TEST(DrawingRender, PointIsOnePixelAndHiddenFaceEdgesStayHidden) {
+    Drawing d = frame();
+    d.entities.push_back(make(Point{{50, 50, 0}}, Colour::byIndex(2)));
+    Face3d f;
+    f.corners[0] = {10, 10, 0};
+    f.corners[1] = {40, 10, 0};
+    f.corners[2] = {40, 40, 0};
+    f.corners[3] = {10, 40, 0};
+    f.invisibleEdges = 0b0101; // edges 0-1 and 2-3 hidden: the two vertical ones are left
+    d.entities.push_back(make(f, Colour::byIndex(3)));
+    const auto r = renderDrawing(d, 101, 101);
+    EXPECT_EQ(countColour(r.image, rgb(2)), 1u);
+    EXPECT_EQ(inkIn(r.image, 49, 49, 51, 51), 1u);
+    // World 10..40 lands on pixels about 12..41 (rows 59..88): the sides inked, top and bottom not.
+    EXPECT_GT(inkIn(r.image, 10, 62, 14, 85), 15u);
+    EXPECT_GT(inkIn(r.image, 39, 62, 43, 85), 15u);
+    EXPECT_EQ(inkIn(r.image, 18, 56, 35, 92), 0u);
 }

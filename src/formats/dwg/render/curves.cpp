@@ -44,10 +44,10 @@ bool usableKnots(const std::vector<double>& u, std::size_t n, int p) {
 // The curve at t: de Boor's recurrence on homogeneous points (x·w, y·w, z·w, w).
 Vec3 deBoor(const Spline& s, const std::vector<double>& u, const std::vector<double>& w, int p, double t) {
     const std::size_t n = s.controlPoints.size();
-    std::size_t k = static_cast<std::size_t>(p);
-    while (k + 1 < n && u[k + 1] <= t) {
-        ++k;
-    }
+    // The span holding t, by bisection: a spline may have any number of control points.
+    const auto last = u.begin() + static_cast<std::ptrdiff_t>(n);
+    const auto span = std::upper_bound(u.begin() + p + 1, last, t);
+    const std::size_t k = static_cast<std::size_t>(span - u.begin()) - 1;
     double d[12][4];
     for (int j = 0; j <= p; ++j) {
         const std::size_t i = k - p + j;
@@ -157,10 +157,12 @@ std::vector<Vec3> ellipsePoints(const Ellipse& e, Vec3 normal, double ppu) {
     if (!sane(sweep)) {
         return out;
     }
-    while (sweep <= 0) {
-        sweep += kTwoPi;
+    // Into (0, 2π] by division, never by repeated steps: a hostile sweep can be astronomically large.
+    if (sweep > kTwoPi) {
+        sweep = kTwoPi;
+    } else if (sweep <= 0) {
+        sweep = std::fmod(sweep, kTwoPi) + kTwoPi;
     }
-    sweep = std::min(sweep, kTwoPi);
     const int count = arcSegments(major, sweep, ppu);
     for (int i = 0; i <= count; ++i) {
         const double t = e.startParam + sweep * i / count;

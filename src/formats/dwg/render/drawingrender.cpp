@@ -3,6 +3,7 @@
 #include "formats/core/aci.h"
 #include "formats/dwg/render/curves.h"
 #include "formats/dwg/render/displaylist.h"
+#include "formats/dwg/render/textlayout.h"
 
 #include <algorithm>
 #include <cmath>
@@ -215,8 +216,17 @@ private:
               {p.x - nx * h0, p.y - ny * h0, p.z}},
              a);
     }
-    void draw(const Text&, const Entity&) {}
-    void draw(const MText&, const Entity&) {}
+    void draw(const Text& s, const Entity&) { glyphs(layoutText(s), m_ocs, s.insertion.z); }
+    // MText lies in the WCS plane through its insertion point.
+    void draw(const MText& s, const Entity&) { glyphs(layoutMText(s), m_wcs, s.insertion.z); }
+    void glyphs(const std::vector<GlyphSegment>& segs, const Affine& a, double z) {
+        for (const auto& g : segs) {
+            if (m_out.exhausted()) {
+                return;
+            }
+            m_out.segment(a.plan({g.a.x, g.a.y, z}), a.plan({g.b.x, g.b.y, z}), m_colour);
+        }
+    }
     void draw(const Insert&, const Entity&) {}
     void draw(const Hatch& s, const Entity&) {
         std::vector<std::vector<Vec2>> loops;

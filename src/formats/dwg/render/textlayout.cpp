@@ -1,0 +1,150 @@
+#include "formats/dwg/render/textlayout.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace dsc::dwg {
+
+namespace {
+
+constexpr double kAdvance = 1.0; // per character, in heights
+constexpr double kDescent = 1.0 / 3.0;
+constexpr double kLineGap = 5.0 / 3.0; // baseline to baseline, in heights
+
+double lineLength(const std::u32string& s) {
+    return s.empty() ? 0 : (double(s.size()) - 1) * kAdvance + 4.0 / 6.0;
+}
+
+// Glyphs of one line starting at x = 0, in height units.
+void glyphs(const std::u32string& s, std::vector<GlyphSegment>& out) {
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        glyphSegments(s[i], double(i) * kAdvance, out);
+    }
+}
+
+} // namespace
+
+std::vector<GlyphSegment> layoutText(const Text& t) {
+    std::vector<GlyphSegment> out;
+    if (!sane(t.insertion) || !sane(t.alignment) || !sane(t.height) || !sane(t.rotation) || !sane(t.widthFactor) ||
+        !sane(t.oblique) || t.height <= 0) {
+        return out;
+    }
+    const std::u32string s = decodeText(t.text);
+    if (s.empty()) {
+        return out;
+    }
+    glyphs(s, out);
+    const double len = lineLength(s);
+    double xScale = t.height * (t.widthFactor > 0 ? t.widthFactor : 1), yScale = t.height;
+    double angle = t.rotation, x0 = 0;
+    Vec3 anchor = t.insertion;
+    const bool twoPoints = t.horizontal == 3 || t.horizontal == 5;
+    if (twoPoints) {
+        const double dx = t.alignment.x - t.insertion.x, dy = t.alignment.y - t.insertion.y, d = std::hypot(dx, dy);
+        if (d > 0) {
+            angle = std::atan2(dy, dx);
+            xScale = d / len;
+            if (t.horizontal == 3) {
+                yScale = xScale / (t.widthFactor > 0 ? t.widthFactor : 1);
+            }
+        }
+    } else if (t.horizontal != 0 || t.vertical != 0) {
+        anchor = t.alignment;
+        const double w = len;
+        x0 = t.horizontal == 1 || t.horizontal == 4 ? -w / 2 : t.horizontal == 2 ? -w : 0;
+    }
+    double y0 = 0;
+    if (!twoPoints) {
+        y0 = t.horizontal == 4 && t.vertical == 0 ? -0.5
+             : t.vertical == 1                    ? kDescent
+             : t.vertical == 2                    ? -0.5
+             : t.vertical == 3                    ? -1.0
+                                                  : 0;
+    }
+    const double shear = std::tan(std::clamp(t.oblique, -1.4, 1.4));
+    const double c = std::cos(angle), sn = std::sin(angle);
+    auto place = [&](Vec2 p) {
+        double x = (p.x + x0), y = (p.y + y0);
+        if (t.backwards) { // mirrored about the anchor; between two points it still spans them
+            x = twoPoints ? len - x : -x;
+        }
+        if (t.upsideDown) {
+            y = -y;
+        }
+        x = x * xScale + y * yScale * shear;
+        y *= yScale;
+        return Vec2{anchor.x + x * c - y * sn, anchor.y + x * sn + y * c};
+    };
+    for (auto& g : out) {
+        g.a = place(g.a);
+        g.b = place(g.b);
+    }
+    return out;
+}
+
+std::vector<GlyphSegment> layoutMText(const MText& t) {
+    std::vector<GlyphSegment> out;
+    if (!sane(t.insertion) || !sane(t.direction) || !sane(t.height) || t.height <= 0 || !sane(t.referenceWidth) ||
+        !sane(t.lineSpacing)) {
+        return out;
+    }
+    const std::u32string all = decodeText(t.text);
+    // Paragraphs, then words wrapped to the reference width (a word longer than it stays whole).
+    const std::size_t perLine =
+        t.referenceWidth > 0
+            ? std::max<std::size_t>(1, std::size_t(std::min(4096.0, t.referenceWidth / (t.height * kAdvance))))
+            : 4096;
+    std::vector<std::u32string> lines(1);
+    std::u32string word;
+    auto flushWord = [&] {
+        auto& line = lines.back();
+        if (!line.empty() && line.size() + 1 + word.size() > perLine) {
+            lines.emplace_back();
+        }
+        if (!lines.back().empty()) {
+            lines.back() += U' ';
+        }
+        lines.back() += word;
+        word.clear();
+    };
+    for (char32_t ch : all) {
+        if (ch == U'\n') {
+            flushWord();
+            lines.emplace_back();
+        } else if (ch == U' ') {
+            flushWord();
+        } else {
+            word += ch;
+        }
+    }
+    flushWord();
+    const double gap = kLineGap * (t.lineSpacing > 0 ? std::min(t.lineSpacing, 10.0) : 1);
+    const int a = std::clamp<int>(t.attachment, 1, 9) - 1, col = a % 3, row = a / 3;
+    const double blockHeight = (double(lines.size()) - 1) * gap + 1;
+    const double top = row == 0 ? 0 : row == 1 ? blockHeight / 2 : blockHeight;
+    std::vector<GlyphSegment> line;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        line.clear();
+        glyphs(lines[i], line);
+        const double w = lineLength(lines[i]);
+        const double dx = col == 0 ? 0 : col == 1 ? -w / 2 : -w;
+        const double dy = top - 1 - double(i) * gap;
+        for (auto g : line) {
+            out.push_back({{g.a.x + dx, g.a.y + dy}, {g.b.x + dx, g.b.y + dy}});
+        }
+    }
+    double angle = std::atan2(t.direction.y, t.direction.x);
+    if (!std::isfinite(angle)) {
+        angle = 0;
+    }
+    const double c = std::cos(angle) * t.height, s = std::sin(angle) * t.height;
+    for (auto& g : out) {
+        for (Vec2* p : {&g.a, &g.b}) {
+            *p = {t.insertion.x + p->x * c - p->y * s, t.insertion.y + p->x * s + p->y * c};
+        }
+    }
+    return out;
+}
+
+} // namespace dsc::dwg

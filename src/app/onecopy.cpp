@@ -7,7 +7,7 @@ namespace dsc {
 
 namespace {
 
-constexpr int kHandOverMs = 2000;   // a running copy answers at once; a hung one is not waited for long
+constexpr int kHandOverMs = 2000;  // a running copy answers at once; a hung one is not waited for long
 const QByteArray kShow = "show\n"; // the one request there is
 
 } // namespace

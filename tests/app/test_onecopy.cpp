@@ -3,9 +3,10 @@
 #include "platform/session.h"
 #include "platform/tray.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -14,31 +15,30 @@ using namespace dsc;
 
 namespace {
 
-QString testName(const QTemporaryDir& dir) {
-    return dir.filePath(QStringLiteral("copy"));
+// A plain name: a pipe's on Windows, a socket in the temporary folder on Unix.
+QString testName(const char* which) {
+    return QStringLiteral("dessiscope-test-%1-%2").arg(QCoreApplication::applicationPid()).arg(QLatin1String(which));
 }
 
 TEST(OneCopy, ALaterStartHandsOverAndTheRunningCopyShowsItself) {
-    QTemporaryDir dir;
-    OneCopy running(testName(dir));
+    OneCopy running(testName("handover"));
     ASSERT_TRUE(running.claim());
     QSignalSpy shown(&running, &OneCopy::startedAgain);
     for (int start = 1; start <= 2; ++start) { // every later start, not only the first one
-        OneCopy later(testName(dir));
+        OneCopy later(testName("handover"));
         EXPECT_FALSE(later.claim()) << start;
         ASSERT_TRUE(QTest::qWaitFor([&] { return shown.count() == start; })) << start;
     }
 }
 
 TEST(OneCopy, ALeftoverOfACopyThatDidNotEndIsTakenOver) {
-    QTemporaryDir dir;
     // What a copy that was killed leaves behind on Unix: its name taken, nobody answering on it.
-    QFile leftover(testName(dir));
+    QFile leftover(QDir::temp().filePath(testName("leftover")));
     ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
     leftover.close();
-    OneCopy first(testName(dir));
+    OneCopy first(testName("leftover"));
     EXPECT_TRUE(first.claim());
-    OneCopy later(testName(dir));
+    OneCopy later(testName("leftover"));
     EXPECT_FALSE(later.claim());
 }
 

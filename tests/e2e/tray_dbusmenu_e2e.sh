@@ -49,7 +49,7 @@ check "tray button hides the window" 50 main_hidden
 check "the item is back" 50 test "$(wc -l <"$work/items")" -ge 2
 latest
 # A second start: the running copy shows its window, the second one ends at once and adds nothing.
-"$app_bin" >"$work/second.log" 2>&1
+timeout 30 "$app_bin" >"$work/second.log" 2>&1
 second=$?
 [ "$second" = 0 ] || fail "second start's exit status $second"
 check "a second start shows the running copy's window" 50 main_shown

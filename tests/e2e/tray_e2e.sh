@@ -87,7 +87,7 @@ for ((r = 1; r <= reps; r++)); do
             check "double-click opens the window again" 50 main_shown && win=$(main_window) && sleep "$gap" &&
             xdotool mousemove --window "$win" 268 260 click 1 &&
             check "tray button hides the window" 30 main_hidden && check "icon back" 50 icon_present &&
-            { "$app" >"$work/second.log" 2>&1; } && check "a second start shows the running window" 50 main_shown &&
+            { timeout 30 "$app" >"$work/second.log" 2>&1; } && check "a second start shows the running window" 50 main_shown &&
             check "and adds no icon" 30 icon_absent && win=$(main_window) && sleep "$gap" &&
             xdotool mousemove --window "$win" 268 260 click 1 &&
             check "tray button hides the window again" 30 main_hidden && check "icon back again" 50 icon_present &&

@@ -15,8 +15,8 @@ namespace dsc {
 
 namespace {
 
-// What the tray is handed for the record as it stands.
-platform::TrayIcon trayIcon(const NotifyIconRecord& r) {
+// What the tray is handed for the record as it stands, with the menu the icon offers.
+platform::TrayIcon trayIcon(const NotifyIconRecord& r, QMenu* menu) {
     platform::TrayIcon icon;
     icon.id = r.uID;
     if (r.uFlags & kNifIcon) {
@@ -26,6 +26,7 @@ platform::TrayIcon trayIcon(const NotifyIconRecord& r) {
         icon.tip = QString::fromLatin1(r.szTip.c_str()); // up to the NUL
     }
     icon.notify = (r.uFlags & kNifMessage) != 0;
+    icon.menu = menu;
     return icon;
 }
 
@@ -67,13 +68,15 @@ void Form1::Form_Load() {
 
 void Form1::trayReady() {
     hide();
-    m_services.tray->addIcon(trayIcon(IconeNotif));
+    m_services.tray->addIcon(trayIcon(IconeNotif, Menu));
 }
 
 void Form1::trayNotification(int mouseMessage) {
     if (mouseMessage == static_cast<int>(platform::TrayMouse::LeftDoubleClick)) {
         AfficheFenetre();
-    } else if (mouseMessage == static_cast<int>(platform::TrayMouse::RightUp)) {
+    } else if (mouseMessage == static_cast<int>(platform::TrayMouse::RightUp) && !Menu->isVisible()) {
+        // XEmbed and Windows trays have popped the icon's menu already; a panel that asks for it
+        // (ContextMenu) without reading the exported one has not.
         Menu->popup(QCursor::pos());
     }
 }
@@ -92,7 +95,7 @@ void Form1::hideToTray() {
         return;
     }
     hide();
-    m_services.tray->addIcon(trayIcon(IconeNotif));
+    m_services.tray->addIcon(trayIcon(IconeNotif, Menu));
 }
 
 void Form1::Quitter_Click() {

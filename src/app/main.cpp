@@ -1,5 +1,6 @@
 // Dessiscope: browses folders for drawings, slides and slide libraries and previews them.
 #include "form1.h"
+#include "onecopy.h"
 #include "platform/session.h"
 
 #include <QApplication>
@@ -24,12 +25,19 @@ int main(int argc, char* argv[]) {
         QApplication::installTranslator(&qtFrench);
     }
 
+    // One copy per session: a later start shows the running copy's window and ends.
+    dsc::OneCopy oneCopy(dsc::platform::instanceName());
+    if (!oneCopy.claim()) {
+        return 0;
+    }
+
     // A tray tool: hiding its only window does not end it; unloading the window does.
     QApplication::setQuitOnLastWindowClosed(false);
     dsc::Form1 form;
     QObject::connect(&form, &dsc::Form1::unloaded, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     // The end of the desktop session ends the tool too; the icon goes with it.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &form, &dsc::Form1::Form_QueryUnload);
+    QObject::connect(&oneCopy, &dsc::OneCopy::startedAgain, &form, &dsc::Form1::AfficheFenetre);
     form.Form_Load();
     return QApplication::exec();
 }

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <functional>
 
+class QMenu;
+
 namespace dsc::platform {
 
 // The icon's mouse notifications, numbered as the shell numbers its mouse messages.
@@ -26,6 +28,9 @@ struct TrayIcon {
     QIcon icon;
     QString tip;
     bool notify = false; // whether the icon's mouse notifications reach the program
+    // The icon's menu, handed to the desktop with the icon: exported to panels that show menus
+    // themselves, popped by the toolkit on the others. Owned by the program.
+    QMenu* menu = nullptr;
 };
 
 class TrayService {
@@ -40,6 +45,12 @@ public:
     // Receives each of the icon's notifications (a TrayMouse value). Cleared with an empty one.
     virtual void setCallback(std::function<void(int mouseMessage)> callback) = 0;
 };
+
+// Whether the icon's primary activation is the panel's one way of opening the window (an item
+// drawn by a panel, which sends no double-click) rather than a single click on an icon of our own
+// (XEmbed, the Windows notification area), told by where the toolkit put the icon: a panel's item
+// has no geometry of ours. Asks nothing of D-Bus.
+bool primaryActivationOpens(bool iconHasGeometry);
 
 // The system's tray service.
 TrayService& systemTray();

@@ -3,6 +3,7 @@
 #include "browse/fileinfo.h"
 #include "browse/filelist.h"
 #include "components/dwgvignette.h"
+#include "platform/tray.h"
 #include "support/dwgwriter.h"
 #include "support/lockholder.h"
 #include "support/samples.h"
@@ -48,4 +49,10 @@ TEST_F(LockedFileClick, ReadOnlyFileHeldLockedByAnotherProgramShowsItsRealDates)
     const std::int64_t written = 116444736000000000LL + 981173106LL * 10000000LL;
     EXPECT_EQ(form->lblModif->text().toStdString(), DateEnTexte(written, form.locale));
     EXPECT_FALSE(form->DwgVignette1->image().isNull()); // and the preview is read as well
+}
+
+// Told from the icon alone, so the GUI thread never waits on a panel over D-Bus.
+TEST(LinuxTrayActivation, OnlyAPanelsItemOpensOnItsPrimaryActivation) {
+    EXPECT_TRUE(dsc::platform::primaryActivationOpens(false)); // StatusNotifierItem: Activate is the one click
+    EXPECT_FALSE(dsc::platform::primaryActivationOpens(true)); // XEmbed: a single click, the double-click opens
 }

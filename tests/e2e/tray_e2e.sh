@@ -4,7 +4,8 @@
 # Each repetition: starts in the tray with no window; a double-click on the icon opens the window
 # and removes the icon; a click on a drawing's thumbnail hides it, brings the icon back and opens the
 # drawing in the associated program; the tray button hides the window again; a right click shows the
-# menu; Escape leaves the tool in the tray; "Désactiver" ends it and leaves no icon.
+# menu, exactly one; Escape leaves the tool in the tray; a second start shows the running copy's window
+# and ends with status 0; "Désactiver" ends it and leaves no icon.
 set -u
 build=$(realpath "$1"); reps=${2:-1}; shots=${3:-}
 app=$build/bin/dessiscope
@@ -43,6 +44,13 @@ other_windows() {
 icon_present() { [ -n "$(other_windows icon)" ]; }
 icon_absent() { [ -z "$(other_windows icon)" ]; }
 menu_shown() { [ -n "$(other_windows menu)" ]; }
+# Exactly one pop-up, holding the two entries and the line between them (taller than one entry).
+one_menu() {
+    local menus; menus=$(other_windows menu)
+    [ "$(echo "$menus" | grep -c .)" = 1 ] || return 1
+    eval "$(xdotool getwindowgeometry --shell "$menus")"
+    [ "$HEIGHT" -gt 40 ]
+}
 menu_hidden() { [ -z "$(other_windows menu)" ]; }
 main_shown() { [ -n "$(main_window)" ]; }
 main_hidden() { [ -z "$(main_window)" ]; }
@@ -79,8 +87,13 @@ for ((r = 1; r <= reps; r++)); do
             check "double-click opens the window again" 50 main_shown && win=$(main_window) && sleep "$gap" &&
             xdotool mousemove --window "$win" 268 260 click 1 &&
             check "tray button hides the window" 30 main_hidden && check "icon back" 50 icon_present &&
+            { timeout 30 "$app" >"$work/second.log" 2>&1; } && check "a second start shows the running window" 50 main_shown &&
+            check "and adds no icon" 30 icon_absent && win=$(main_window) && sleep "$gap" &&
+            xdotool mousemove --window "$win" 268 260 click 1 &&
+            check "tray button hides the window again" 30 main_hidden && check "icon back again" 50 icon_present &&
             icon=$(other_windows icon | head -1) && sleep "$gap" &&
             xdotool mousemove --window "$icon" 10 10 click 3 && check "menu on right click" 30 menu_shown &&
+            sleep "$gap" && check "one menu with both entries" 1 one_menu &&
             { [ -z "$shots" ] || [ "$r" != 1 ] || import -window root "$shots/tray_menu.png"; } &&
             xdotool key Escape && check "Escape closes the menu" 30 menu_hidden &&
             check "still in the tray" 1 icon_present && check "window still hidden" 1 main_hidden &&

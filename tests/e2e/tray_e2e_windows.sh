@@ -3,7 +3,8 @@
 # explorer.exe docks the icon, so the icon is found by its place in trayer's panel.
 #   tray_e2e_windows.sh BUILD_DIR [SCREENSHOT.png]
 # Starts in the tray with no window; a double-click on the icon opens the window; the tray button
-# hides it again; a right click shows the menu; "Désactiver" ends the program and leaves no icon.
+# hides it again; a second start shows the running copy's window and ends; a right click shows one
+# menu; "Désactiver" ends the program and leaves no icon.
 set -u
 build=$(realpath "$1"); shot=${2:-}
 here=$(cd "$(dirname "$0")/../.." && pwd)
@@ -30,6 +31,16 @@ menu_window() { # a visible window of the program that is not the main one and i
     return 1
 }
 menu_shown() { [ -n "$(menu_window)" ]; }
+menus() { # how many menu-sized windows of the program are visible
+    local n=0
+    for w in $(xdotool search --onlyvisible --classname 'dessiscope.exe' 2>/dev/null); do
+        [ "$w" = "$(main_window)" ] && continue
+        eval "$(xdotool getwindowgeometry --shell "$w")"
+        [ "$WIDTH" -gt 48 ] && [ "$HEIGHT" -gt 20 ] && [ "$HEIGHT" -lt 200 ] && n=$((n + 1))
+    done
+    echo "$n"
+}
+one_menu() { [ "$(menus)" = 1 ]; }
 app_ended() { ! kill -0 "$app" 2>/dev/null; }
 click_icon() { # BUTTON [REPEAT]
     eval "$(xdotool getwindowgeometry --shell "$(icon)")"
@@ -61,9 +72,22 @@ sleep 0.5
 xdotool mousemove --window "$win" 268 260 click 1
 check "tray button hides the window" 50 main_hidden
 check "icon back" 100 icon_present
+# A second start hands over: the running copy shows its window, the second one ends with status 0.
+DESSISCOPE_WINE_JOIN=1 timeout 60 "$here/tests/windows/wine-run.sh" "$build/bin/dessiscope.exe" >"$work/second.log" 2>&1
+second=$?
+[ "$second" = 0 ] || { echo "tray end-to-end (Windows): FAILED, second start's status $second"; exit 1; }
+check "a second start shows the running window" 100 main_shown
+check "and adds no icon" 50 icon_absent
+win=$(main_window)
+sleep 0.5
+xdotool mousemove --window "$win" 268 260 click 1
+check "tray button hides the window again" 50 main_hidden
+check "icon back again" 100 icon_present
 sleep 0.5
 click_icon 3
 check "menu on right click" 50 menu_shown
+sleep 0.5
+check "exactly one menu" 1 one_menu
 menu=$(menu_window)
 eval "$(xdotool getwindowgeometry --shell "$menu")"
 xdotool mousemove $((X + 30)) $((Y + HEIGHT - 10)) click 1

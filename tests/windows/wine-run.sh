@@ -13,8 +13,12 @@ gcc_dir=$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")
 winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
 export WINEPATH="$(winpath "$cache/qt6-mingw/bin");$(winpath "$gcc_dir");$(winpath /usr/x86_64-w64-mingw32/lib)"
 # One prefix per build, made once (the first start of Wine takes a while), used by one test at a time.
-exec 9>"$WINEPREFIX.lock"
-flock 9
+# A second program in the same test (a second start beside the running one) sets
+# DESSISCOPE_WINE_JOIN=1: it joins the prefix the first one holds.
+if [ -z "${DESSISCOPE_WINE_JOIN:-}" ]; then
+    exec 9>"$WINEPREFIX.lock"
+    flock 9
+fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot --init >/dev/null 2>&1
     wineserver -w

@@ -1,6 +1,10 @@
 #include "platform/session.h"
 
+#include <QDir>
+
 #include <cstdlib>
+
+#include <unistd.h>
 
 namespace dsc::platform {
 
@@ -15,6 +19,15 @@ bool displayAvailable(std::string& message) {
     message = "dessiscope: no display (DISPLAY is not set); start it from a desktop session, or under a virtual "
               "display with: xvfb-run -a build/bin/dessiscope";
     return false;
+}
+
+QString instanceName() {
+    // The session's own runtime folder, private to the user; else a name of the user's in /tmp.
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && *runtime && QDir(QString::fromLocal8Bit(runtime)).exists()) {
+        return QDir(QString::fromLocal8Bit(runtime)).filePath(QStringLiteral("dessiscope.instance"));
+    }
+    return QStringLiteral("dessiscope-%1.instance").arg(static_cast<qulonglong>(::getuid()));
 }
 
 } // namespace dsc::platform

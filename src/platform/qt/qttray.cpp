@@ -2,15 +2,12 @@
 // notification area (Shell_NotifyIcon) on Windows.
 #include "platform/tray.h"
 
+#include <QMenu>
 #include <QSystemTrayIcon>
 
 #include <memory>
 
 namespace dsc::platform {
-
-// Whether Qt's tray icon is a StatusNotifierItem (the desktop's panel has registered a host with
-// the watcher) rather than an icon in an XEmbed or Windows notification area.
-bool statusNotifierInUse();
 
 namespace {
 
@@ -22,8 +19,10 @@ public:
         }
         m_icon = new QSystemTrayIcon(icon.icon);
         m_id = icon.id;
-        m_primaryOpens = statusNotifierInUse();
         m_icon->setToolTip(icon.tip);
+        // Before the icon shows: Qt then exports the menu over com.canonical.dbusmenu to a panel
+        // that draws the item, and pops it itself on a right click in XEmbed and Windows trays.
+        m_icon->setContextMenu(icon.menu);
         if (icon.notify) {
             QObject::connect(m_icon, &QSystemTrayIcon::activated, m_icon,
                              [this](QSystemTrayIcon::ActivationReason reason) { deliver(reason); });
@@ -58,7 +57,9 @@ private:
         case QSystemTrayIcon::Trigger:
             // Panels that speak StatusNotifierItem send one primary click (Activate) and never a
             // double-click: there, that click is what opens the window.
-            m_callback(static_cast<int>(m_primaryOpens ? TrayMouse::LeftDoubleClick : TrayMouse::LeftUp));
+            // Told by how Qt placed the icon, so never a D-Bus round trip on this thread.
+            m_callback(static_cast<int>(
+                primaryActivationOpens(m_icon->geometry().isValid()) ? TrayMouse::LeftDoubleClick : TrayMouse::LeftUp));
             break;
         case QSystemTrayIcon::DoubleClick:
             m_callback(static_cast<int>(TrayMouse::LeftDoubleClick));
@@ -75,7 +76,6 @@ private:
     }
 
     QSystemTrayIcon* m_icon = nullptr;
-    bool m_primaryOpens = false;
     std::uint32_t m_id = 0;
     std::function<void(int)> m_callback;
 };

@@ -5,13 +5,16 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 
 namespace {
 
 using namespace dsc;
 using namespace dsc::dwg;
 
-std::filesystem::path oldDir() { return test::samplesDir() / "dwg" / "geometry" / "old"; }
+std::filesystem::path oldDir() {
+    return test::samplesDir() / "dwg" / "geometry" / "old";
+}
 
 GeometryResult readBytes(const std::vector<std::uint8_t>& bytes, const GeometryLimits& limits = {}) {
     MemorySource src(bytes);
@@ -54,7 +57,8 @@ TEST(OldReader, EverySampleReadsWithItsEntity) {
             continue;
         }
         const auto& counts = r.drawing.counts;
-        EXPECT_TRUE(counts.contains(kind)) << name << " has no " << kind << " (" << r.drawing.skipped.size() << " kinds skipped)";
+        EXPECT_TRUE(counts.contains(kind))
+            << name << " has no " << kind << " (" << r.drawing.skipped.size() << " kinds skipped)";
         ++checked;
     }
     EXPECT_GE(read, 300u);
@@ -117,6 +121,26 @@ TEST(OldReader, AbsurdOffsetsAndSizesAreRefused) {
     GeometryLimits tiny;
     tiny.maxBytes = 4;
     EXPECT_TRUE(readBytes(bytes, tiny).drawing.truncated);
+}
+
+} // namespace
+
+namespace {
+
+TEST(OldReader, PreThirteenDrawings) {
+    if (!dsc::test::haveSamples()) {
+        GTEST_SKIP() << "no samples";
+    }
+    for (const char* name :
+         {"pre_r10_entities_AC1006.dwg", "pre_r11_LINE1_AC1009.DWG", "pre_r2.10_entities_AC2.10.dwg"}) {
+        const auto r = readBytes(dsc::test::readFile(dsc::test::samplesDir() / "dwg" / name));
+        ASSERT_TRUE(r.ok()) << name << ": " << r.detail;
+        EXPECT_FALSE(r.drawing.entities.empty()) << name << ": " << r.drawing.warning;
+        for (const auto& [kind, n] : r.drawing.counts) {
+            std::printf("%s %s %zu\n", name, kind.c_str(), n);
+        }
+        std::printf("%s truncated=%d %s\n", name, r.drawing.truncated, r.drawing.warning.c_str());
+    }
 }
 
 } // namespace

@@ -65,7 +65,9 @@ struct Cursor {
 constexpr std::uint8_t kHasHandle = 0x20, kHasThickness = 0x08, kHasElevation = 0x04, kHasLinetype = 0x02,
                        kHasColour = 0x01;
 
-bool bit(std::uint16_t flags, int n) { return (flags >> (16 - n)) & 1; } // n = 1 the first byte's top bit
+bool bit(std::uint16_t flags, int n) {
+    return (flags >> (16 - n)) & 1;
+} // n = 1 the first byte's top bit
 
 } // namespace
 

@@ -78,6 +78,31 @@ TEST(OldReader, ExactValues) {
     const auto& l = std::get<Line>(line.drawing.entities[0].shape);
     EXPECT_EQ(l.start, (Vec3{0, 0, 0}));
     EXPECT_EQ(l.end, (Vec3{1, 1, 0}));
+
+    const auto one = [](const char* name) {
+        auto r = readBytes(test::readFile(oldDir() / name));
+        EXPECT_EQ(r.drawing.entities.size(), 1u) << name;
+        return r;
+    };
+    const auto circle = one("AC1006__entity__circle__CIRCLE1.DWG");
+    const auto& c = std::get<Circle>(circle.drawing.entities.at(0).shape);
+    EXPECT_EQ(c.centre, (Vec3{1, 1, 0}));
+    EXPECT_EQ(c.radius, 1);
+    const auto text = one("AC1006__entity__text__TEXT1.DWG");
+    const auto& t = std::get<Text>(text.drawing.entities.at(0).shape);
+    EXPECT_EQ(t.text, "FOO");
+    EXPECT_DOUBLE_EQ(t.height, 0.2);
+    const auto pl = one("AC1006__entity__polyline__PL1.DWG");
+    EXPECT_EQ(std::get<Polyline>(pl.drawing.entities.at(0).shape).vertices.size(), 2u);
+    const auto insert = one("AC1006__entity__insert__INSERT1.DWG");
+    const auto& in = std::get<Insert>(insert.drawing.entities.at(0).shape);
+    EXPECT_EQ(in.position, (Vec3{2, 2, 0}));
+    ASSERT_EQ(in.block, 0);
+    EXPECT_EQ(insert.drawing.blocks.at(0).name, "BLOCK");
+    EXPECT_EQ(insert.drawing.blocks.at(0).entities.size(), 1u);
+    const auto dim = one("AC1006__entity__dim__DIM1.DWG");
+    EXPECT_EQ(dim.drawing.blocks.at(0).name, "*D");
+    EXPECT_FALSE(dim.drawing.blocks.at(0).entities.empty());
 }
 
 TEST(OldReader, TruncatedCopiesReadCleanly) {

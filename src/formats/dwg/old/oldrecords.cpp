@@ -129,11 +129,14 @@ std::optional<Record> decodeRecord(std::span<const std::uint8_t> bytes, std::siz
     switch (type) {
     case 1: {
         Line l;
+        // Release 2.6 tells a line's z by other flags than release 10: its size tells in both.
+        const std::size_t left = c.data.size() - c.pos;
+        const bool lineZ = left != 32 && left != 56 && (z || left == 48 || left == 72);
         l.start = c.p2();
-        l.start.z = z ? c.f64() : 0;
+        l.start.z = lineZ ? c.f64() : 0;
         l.end = c.p2();
-        l.end.z = z ? c.f64() : 0;
-        if (bit(flags, 8)) {
+        l.end.z = lineZ ? c.f64() : 0;
+        if (bit(flags, 8) && c.data.size() - c.pos >= 24) {
             e.extrusion = c.p3();
         }
         e.shape = l;
@@ -150,8 +153,9 @@ std::optional<Record> decodeRecord(std::span<const std::uint8_t> bytes, std::siz
     }
     case 2: {
         Point p;
+        const bool pointZ = c.data.size() - c.pos >= 24; // as for lines, the size tells
         p.position = c.p2();
-        p.position.z = z ? c.f64() : 0;
+        p.position.z = pointZ ? c.f64() : 0;
         e.shape = p;
         r.dxfName = "POINT";
         break;

@@ -52,6 +52,9 @@ TEST(OldReader, EverySampleReadsWithItsEntity) {
         ASSERT_TRUE(r.ok()) << name << ": " << r.detail;
         EXPECT_FALSE(r.drawing.truncated) << name << ": " << r.drawing.warning;
         ++read;
+        for (const auto& [skippedKind, n] : r.drawing.skipped) {
+            EXPECT_EQ(skippedKind, "SHAPE") << name << " skipped " << n; // every other record is decoded
+        }
         const auto kind = expectedKind(name);
         if (kind.empty() || kind == "JUMP" || kind == "SHAPE") {
             continue;

@@ -4,6 +4,7 @@
 #include "support/dwgwriter.h"
 #include "support/slidewriter.h"
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -25,6 +26,46 @@ Bytes exampleSlide(SlideWriter::Options o) {
     return w.bytes();
 }
 
+// A drawing of release 10 with one layer, one LINE and one CIRCLE on its own bytes.
+Bytes oldDrawing() {
+    Bytes b(0x200, 0);
+    const auto put16 = [&](std::size_t at, std::uint16_t v) {
+        b[at] = v & 0xFF;
+        b[at + 1] = v >> 8;
+    };
+    const auto put32 = [&](std::size_t at, std::uint32_t v) {
+        put16(at, v & 0xFFFF);
+        put16(at + 2, v >> 16);
+    };
+    const auto putF = [&](std::size_t at, double v) { std::memcpy(b.data() + at, &v, 8); };
+    std::memcpy(b.data(), "AC1006", 6);
+    const std::size_t entities = 0x100, layers = 0x180;
+    put32(0x14, entities);
+    put32(0x1C, layers + 37);
+    put16(0x36, 37); // the layer table: item size, count, place
+    put16(0x38, 1);
+    put32(0x3C, layers);
+    b[layers + 1] = '0';
+    put16(layers + 33, 7);
+    std::size_t at = entities;
+    b[at] = 1; // LINE, flat: no z
+    b[at + 1] = 0x04;
+    put16(at + 2, 40);
+    putF(at + 24, 1);
+    putF(at + 32, 1);
+    at += 40;
+    b[at] = 3; // CIRCLE
+    b[at + 1] = 0x01;
+    put16(at + 2, 33);
+    b[at + 8] = 2;
+    putF(at + 25, 0.5);
+    at += 33;
+    put32(0x18, static_cast<std::uint32_t>(at));
+    putF(0x90, 1);
+    putF(0x98, 1);
+    return b;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -36,6 +77,7 @@ int main(int argc, char** argv) {
         }
     }
     save(root / "slide", "empty.sld", SlideWriter().end().bytes());
+    save(root / "dwgold", "line_circle_ac1006.dwg", oldDrawing());
     const Bytes lib = writeLibrary({{"PORTE", exampleSlide({})}, {"FENETRE_GAUCHE", exampleSlide({1, true})}});
     save(root / "slidelibrary", "two_members.slb", lib);
     save(root / "slidelibrary", "shared_offsets.slb",

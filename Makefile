@@ -73,7 +73,7 @@ bench: build
 
 fuzz: deps
 	@cmake --preset fuzz >/dev/null
-	@cmake --build --preset fuzz -j $(JOBS) --target fuzz_dwgpreview fuzz_slide fuzz_slidelibrary fuzz_bibcliche \
+	@cmake --build --preset fuzz -j $(JOBS) --target fuzz_dwgpreview fuzz_dwgr13 fuzz_slide fuzz_slidelibrary fuzz_bibcliche \
 		fuzz_make_seeds
 	@bash fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
 

@@ -111,7 +111,8 @@ TEST(R13BitReader, TextInTheCodePageComesOutUtf8) {
     // length 3 as a char, then "a", 0xE9 (é), "b"
     const auto bytes = fromBits("01 00000011 01100001 11101001 01100010");
     BitReader r(bytes);
-    EXPECT_EQ(r.TV(100), "a\xC3\xA9" "b");
+    EXPECT_EQ(r.TV(100), "a\xC3\xA9"
+                         "b");
     EXPECT_TRUE(r.ok());
     const auto lying = fromBits("01 11111111 01100001");
     BitReader l(lying);
@@ -172,7 +173,8 @@ TEST(R13Reader, EverySampleReads) {
             EXPECT_GT(d.counts.count(c.mustHave), 0u) << c.path << " lacks " << c.mustHave;
         }
         std::cout << c.path << ": " << d.entities.size() << " drawn" << (d.paperSpace ? " (paper)" : "") << ", "
-                  << d.layers.size() << " layers, " << d.blocks.size() << " blocks; warning: " << d.warning << "\n  read:";
+                  << d.layers.size() << " layers, " << d.blocks.size() << " blocks; warning: " << d.warning
+                  << "\n  read:";
         for (const auto& [kind, n] : d.counts) {
             std::cout << ' ' << kind << '=' << n;
         }

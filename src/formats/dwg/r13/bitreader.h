@@ -42,9 +42,9 @@ public:
     std::uint64_t BLL();
     double BD();
     double DD(double fallback);
-    std::uint64_t MC();       // unsigned modular char
-    std::int64_t signedMC();  // modular char with its sign bit
-    std::uint32_t MS();       // modular short
+    std::uint64_t MC();      // unsigned modular char
+    std::int64_t signedMC(); // modular char with its sign bit
+    std::uint32_t MS();      // modular short
     HandleRef H(std::uint64_t referrer = 0);
     // TV: a length and that many bytes in the drawing's code page, given as UTF-8.
     std::string TV(std::size_t maxBytes);

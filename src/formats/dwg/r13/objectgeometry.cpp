@@ -24,8 +24,8 @@ void warn(Drawing& drawing, const std::string& text) {
     drawing.warning += text;
 }
 
-std::vector<std::string> readClasses(const DwgSections& sections, Drawing& drawing, std::size_t maxString) {
-    std::vector<std::string> names;
+std::vector<DwgClass> readClasses(const DwgSections& sections, Drawing& drawing, std::size_t maxString) {
+    std::vector<DwgClass> names;
     const auto& bytes = sections.classes;
     if (bytes.size() < 20 || !std::equal(kClassesStart.begin(), kClassesStart.end(), bytes.begin())) {
         warn(drawing, "classes not found");
@@ -41,7 +41,7 @@ std::vector<std::string> readClasses(const DwgSections& sections, Drawing& drawi
         r.TV(maxString);
         std::string dxfName = r.TV(maxString);
         r.B();
-        r.BS();
+        const int itemClass = static_cast<std::uint16_t>(r.BS());
         if (!r.ok() || number < 500) {
             break;
         }
@@ -49,7 +49,7 @@ std::vector<std::string> readClasses(const DwgSections& sections, Drawing& drawi
         if (index >= names.size()) {
             names.resize(index + 1);
         }
-        names[index] = std::move(dxfName);
+        names[index] = {std::move(dxfName), itemClass == 0x1F2};
     }
     return names;
 }
@@ -154,7 +154,7 @@ GeometryResult readObjectGeometry(const DwgSections& sections, const GeometryLim
     ObjectContext context;
     context.r2000 = sections.version >= "AC1015";
     context.maxString = limits.maxStringBytes;
-    const std::vector<std::string> classNames = readClasses(sections, drawing, limits.maxStringBytes);
+    const std::vector<DwgClass> classNames = readClasses(sections, drawing, limits.maxStringBytes);
     const auto map = readObjectMap(sections, drawing, limits.maxEntities * 2 + 100000);
     if (map.empty()) {
         result.error = GeometryError::Damaged;

@@ -7,24 +7,89 @@
 namespace dsc::dwg {
 
 std::string fixedTypeName(int type) {
-    static const std::array<const char*, 83> names = {
-        "UNUSED",        "TEXT",          "ATTRIB",         "ATTDEF",        "BLOCK",
-        "ENDBLK",        "SEQEND",        "INSERT",         "MINSERT",       "",
-        "VERTEX_2D",     "VERTEX_3D",     "VERTEX_MESH",    "VERTEX_PFACE",  "VERTEX_PFACE_FACE",
-        "POLYLINE_2D",   "POLYLINE_3D",   "ARC",            "CIRCLE",        "LINE",
-        "DIMENSION_ORDINATE", "DIMENSION_LINEAR", "DIMENSION_ALIGNED", "DIMENSION_ANG_3PT",
-        "DIMENSION_ANG_2LN",  "DIMENSION_RADIUS", "DIMENSION_DIAMETER", "POINT", "3DFACE",
-        "POLYLINE_PFACE", "POLYLINE_MESH", "SOLID",         "TRACE",          "SHAPE",
-        "VIEWPORT",      "ELLIPSE",       "SPLINE",         "REGION",        "3DSOLID",
-        "BODY",          "RAY",           "XLINE",          "DICTIONARY",    "OLEFRAME",
-        "MTEXT",         "LEADER",        "TOLERANCE",      "MLINE",         "BLOCK_CONTROL",
-        "BLOCK_HEADER",  "LAYER_CONTROL", "LAYER",          "STYLE_CONTROL", "STYLE",
-        "",              "",              "LTYPE_CONTROL",  "LTYPE",         "",
-        "",              "VIEW_CONTROL",  "VIEW",           "UCS_CONTROL",   "UCS",
-        "VPORT_CONTROL", "VPORT",         "APPID_CONTROL",  "APPID",         "DIMSTYLE_CONTROL",
-        "DIMSTYLE",      "VX_CONTROL",    "VX",             "GROUP",         "MLINESTYLE",
-        "OLE2FRAME",     "DUMMY",         "LONG_TRANSACTION", "LWPOLYLINE",  "HATCH",
-        "XRECORD",       "ACDBPLACEHOLDER", "VBA_PROJECT",  "LAYOUT"};
+    static const std::array<const char*, 83> names = {"UNUSED",
+                                                      "TEXT",
+                                                      "ATTRIB",
+                                                      "ATTDEF",
+                                                      "BLOCK",
+                                                      "ENDBLK",
+                                                      "SEQEND",
+                                                      "INSERT",
+                                                      "MINSERT",
+                                                      "",
+                                                      "VERTEX_2D",
+                                                      "VERTEX_3D",
+                                                      "VERTEX_MESH",
+                                                      "VERTEX_PFACE",
+                                                      "VERTEX_PFACE_FACE",
+                                                      "POLYLINE_2D",
+                                                      "POLYLINE_3D",
+                                                      "ARC",
+                                                      "CIRCLE",
+                                                      "LINE",
+                                                      "DIMENSION_ORDINATE",
+                                                      "DIMENSION_LINEAR",
+                                                      "DIMENSION_ALIGNED",
+                                                      "DIMENSION_ANG_3PT",
+                                                      "DIMENSION_ANG_2LN",
+                                                      "DIMENSION_RADIUS",
+                                                      "DIMENSION_DIAMETER",
+                                                      "POINT",
+                                                      "3DFACE",
+                                                      "POLYLINE_PFACE",
+                                                      "POLYLINE_MESH",
+                                                      "SOLID",
+                                                      "TRACE",
+                                                      "SHAPE",
+                                                      "VIEWPORT",
+                                                      "ELLIPSE",
+                                                      "SPLINE",
+                                                      "REGION",
+                                                      "3DSOLID",
+                                                      "BODY",
+                                                      "RAY",
+                                                      "XLINE",
+                                                      "DICTIONARY",
+                                                      "OLEFRAME",
+                                                      "MTEXT",
+                                                      "LEADER",
+                                                      "TOLERANCE",
+                                                      "MLINE",
+                                                      "BLOCK_CONTROL",
+                                                      "BLOCK_HEADER",
+                                                      "LAYER_CONTROL",
+                                                      "LAYER",
+                                                      "STYLE_CONTROL",
+                                                      "STYLE",
+                                                      "",
+                                                      "",
+                                                      "LTYPE_CONTROL",
+                                                      "LTYPE",
+                                                      "",
+                                                      "",
+                                                      "VIEW_CONTROL",
+                                                      "VIEW",
+                                                      "UCS_CONTROL",
+                                                      "UCS",
+                                                      "VPORT_CONTROL",
+                                                      "VPORT",
+                                                      "APPID_CONTROL",
+                                                      "APPID",
+                                                      "DIMSTYLE_CONTROL",
+                                                      "DIMSTYLE",
+                                                      "VX_CONTROL",
+                                                      "VX",
+                                                      "GROUP",
+                                                      "MLINESTYLE",
+                                                      "OLE2FRAME",
+                                                      "DUMMY",
+                                                      "LONG_TRANSACTION",
+                                                      "LWPOLYLINE",
+                                                      "HATCH",
+                                                      "XRECORD",
+                                                      "ACDBPLACEHOLDER",
+                                                      "VBA_PROJECT",
+                                                      "LAYOUT"};
     if (type >= 0 && static_cast<std::size_t>(type) < names.size()) {
         return names[static_cast<std::size_t>(type)];
     }
@@ -33,12 +98,8 @@ std::string fixedTypeName(int type) {
 
 namespace {
 
-bool isEntityKind(int type, const std::string& kind) {
-    if (type >= 1 && type <= 47 && type != 42) {
-        return true;
-    }
-    return kind == "LWPOLYLINE" || kind == "HATCH" || kind == "IMAGE" || kind == "WIPEOUT" ||
-           kind == "OLE2FRAME" || kind == "ACAD_PROXY_ENTITY" || kind == "ARC_DIMENSION";
+bool isEntityType(int type) {
+    return (type >= 1 && type <= 47 && type != 42) || type == 74 || type == 77 || type == 78;
 }
 
 void readTableEntry(BitReader& r, const ObjectContext& context, ParsedObject& out) {
@@ -50,15 +111,19 @@ void readTableEntry(BitReader& r, const ObjectContext& context, ParsedObject& ou
 
 } // namespace
 
-bool parseObject(std::span<const std::uint8_t> data, const ObjectContext& context,
-                 const std::vector<std::string>& classNames, ParsedObject& out) {
+bool parseObject(std::span<const std::uint8_t> data, const ObjectContext& context, const std::vector<DwgClass>& classes,
+                 ParsedObject& out) {
     BitReader r(data);
     const int type = static_cast<std::uint16_t>(r.BS());
     if (type >= 500) {
         const std::size_t index = static_cast<std::size_t>(type - 500);
-        out.kind = index < classNames.size() ? classNames[index] : std::string();
+        if (index < classes.size()) {
+            out.kind = classes[index].name;
+            out.entity = classes[index].entity;
+        }
     } else {
         out.kind = fixedTypeName(type);
+        out.entity = isEntityType(type);
     }
     std::uint64_t handleBits = 0;
     if (context.r2000) {
@@ -76,7 +141,6 @@ bool parseObject(std::span<const std::uint8_t> data, const ObjectContext& contex
     if (!r.ok()) {
         return false;
     }
-    out.entity = isEntityKind(type, out.kind);
     std::uint32_t reactors = 0;
     bool byLayerLinetype = true, noLinks = true;
     std::uint8_t linetypeFlags = 0, plotFlags = 0;

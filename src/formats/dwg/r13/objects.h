@@ -19,6 +19,12 @@ struct ObjectContext {
 // The name an object type number stands for; numbers of 500 and more come from the classes.
 std::string fixedTypeName(int type);
 
+// A custom type of the classes section: its DXF name, and whether its objects are entities.
+struct DwgClass {
+    std::string name;
+    bool entity = false;
+};
+
 struct ParsedObject {
     std::string kind; // the DXF name
     std::uint64_t handle = 0;
@@ -40,8 +46,8 @@ struct ParsedObject {
 };
 
 // Reads the object whose bytes (after its size) are `data`; false when even its common data does
-// not parse. `kindOf` maps its type number to a name.
-bool parseObject(std::span<const std::uint8_t> data, const ObjectContext& context,
-                 const std::vector<std::string>& classNames, ParsedObject& out);
+// not parse. `classes` are indexed by type number - 500.
+bool parseObject(std::span<const std::uint8_t> data, const ObjectContext& context, const std::vector<DwgClass>& classes,
+                 ParsedObject& out);
 
 } // namespace dsc::dwg

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -183,6 +184,53 @@ TEST(R13Reader, EverySampleReads) {
             std::cout << ' ' << kind << '=' << n;
         }
         std::cout << '\n';
+    }
+}
+
+// The same drawing saved by release 14 (plain doubles) and 2000 (doubles coded against their
+// neighbours): the same lines, circles and texts, value for value.
+TEST(R13Reader, SameDrawingInTwoReleasesGivesTheSameGeometry) {
+    const auto dir = test::samplesDir() / "dwg/geometry/acadsharp";
+    if (!std::filesystem::exists(dir / "sample_AC1014.dwg") || !std::filesystem::exists(dir / "sample_AC1015.dwg")) {
+        GTEST_SKIP() << "no samples";
+    }
+    const GeometryResult r14 = readBytes(test::readFile(dir / "sample_AC1014.dwg"));
+    const GeometryResult r2000 = readBytes(test::readFile(dir / "sample_AC1015.dwg"));
+    ASSERT_TRUE(r14.ok());
+    ASSERT_TRUE(r2000.ok());
+    const auto& a = r14.drawing.entities;
+    const auto& b = r2000.drawing.entities;
+    ASSERT_EQ(a.size(), b.size());
+    std::size_t lines = 0, texts = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        ASSERT_EQ(a[i].shape.index(), b[i].shape.index()) << i;
+        EXPECT_EQ(a[i].layer, b[i].layer) << i;
+        if (const auto* line = std::get_if<Line>(&a[i].shape)) {
+            const auto& other = std::get<Line>(b[i].shape);
+            EXPECT_EQ(line->start, other.start) << i;
+            EXPECT_EQ(line->end, other.end) << i;
+            ++lines;
+        } else if (const auto* text = std::get_if<Text>(&a[i].shape)) {
+            const auto& other = std::get<Text>(b[i].shape);
+            EXPECT_EQ(text->text, other.text) << i;
+            EXPECT_EQ(text->insertion, other.insertion) << i;
+            EXPECT_DOUBLE_EQ(text->height, other.height) << i;
+            ++texts;
+        } else if (const auto* poly = std::get_if<Polyline>(&a[i].shape)) {
+            const auto& other = std::get<Polyline>(b[i].shape);
+            ASSERT_EQ(poly->vertices.size(), other.vertices.size()) << i;
+            for (std::size_t v = 0; v < poly->vertices.size(); ++v) {
+                EXPECT_EQ(poly->vertices[v].position, other.vertices[v].position) << i;
+            }
+        }
+    }
+    EXPECT_GT(lines, 10u);
+    EXPECT_GT(texts, 0u);
+    // Every line of release 14 is a real, finite segment of a drawing of sane size.
+    for (const Entity& e : a) {
+        if (const auto* line = std::get_if<Line>(&e.shape)) {
+            EXPECT_LT(std::abs(line->start.x) + std::abs(line->end.y), 1e7);
+        }
     }
 }
 

@@ -201,7 +201,7 @@ TEST(R13Reader, SameDrawingInTwoReleasesGivesTheSameGeometry) {
     const auto& a = r14.drawing.entities;
     const auto& b = r2000.drawing.entities;
     ASSERT_EQ(a.size(), b.size());
-    std::size_t lines = 0, texts = 0;
+    std::size_t lines = 0, texts = 0, hatches = 0;
     for (std::size_t i = 0; i < a.size(); ++i) {
         ASSERT_EQ(a[i].shape.index(), b[i].shape.index()) << i;
         EXPECT_EQ(a[i].layer, b[i].layer) << i;
@@ -216,6 +216,12 @@ TEST(R13Reader, SameDrawingInTwoReleasesGivesTheSameGeometry) {
             EXPECT_EQ(text->insertion, other.insertion) << i;
             EXPECT_DOUBLE_EQ(text->height, other.height) << i;
             ++texts;
+        } else if (const auto* hatch = std::get_if<Hatch>(&a[i].shape)) {
+            const auto& other = std::get<Hatch>(b[i].shape);
+            EXPECT_FALSE(hatch->loops.empty()) << i;
+            EXPECT_EQ(hatch->loops.size(), other.loops.size()) << i;
+            EXPECT_EQ(hatch->solid, other.solid) << i;
+            ++hatches;
         } else if (const auto* poly = std::get_if<Polyline>(&a[i].shape)) {
             const auto& other = std::get<Polyline>(b[i].shape);
             ASSERT_EQ(poly->vertices.size(), other.vertices.size()) << i;
@@ -226,6 +232,7 @@ TEST(R13Reader, SameDrawingInTwoReleasesGivesTheSameGeometry) {
     }
     EXPECT_GT(lines, 10u);
     EXPECT_GT(texts, 0u);
+    EXPECT_GT(hatches, 0u);
     // Every line of release 14 is a real, finite segment of a drawing of sane size.
     for (const Entity& e : a) {
         if (const auto* line = std::get_if<Line>(&e.shape)) {

@@ -153,6 +153,7 @@ GeometryResult readObjectGeometry(const DwgSections& sections, const GeometryLim
     }
     ObjectContext context;
     context.r2000 = sections.version >= "AC1015";
+    context.r2004 = sections.version >= "AC1018";
     context.maxString = limits.maxStringBytes;
     const std::vector<DwgClass> classNames = readClasses(sections, drawing, limits.maxStringBytes);
     const auto map = readObjectMap(sections, drawing, limits.maxEntities * 2 + 100000);

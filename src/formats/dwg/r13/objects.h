@@ -13,6 +13,7 @@ namespace dsc::dwg {
 
 struct ObjectContext {
     bool r2000 = false; // 2000 and later: the compact codes for points, extrusions and thicknesses
+    bool r2004 = false; // 2004 and later: kinds whose later fields are not read yet are skipped
     std::size_t maxString = 64 * 1024;
 };
 

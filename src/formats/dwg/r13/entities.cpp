@@ -349,6 +349,48 @@ bool readHatch(BitReader& r, Entity& e) {
     return r.ok();
 }
 
+// LEADER: its path as straight segments (the arrowhead and a spline path are not drawn).
+bool readLeader(BitReader& r, Entity& e) {
+    r.B();
+    r.BS(); // annotation type
+    r.BS(); // path type
+    const auto count = static_cast<std::uint32_t>(r.BL());
+    if (!r.ok() || count > kMaxPoints || count * 6ull > r.endBit() - r.position()) {
+        return false;
+    }
+    Polyline path;
+    path.is3d = true;
+    path.vertices.resize(count);
+    for (Vertex& v : path.vertices) {
+        v.position = r.threeBD();
+    }
+    e.shape = std::move(path);
+    return r.ok();
+}
+
+// IMAGE and WIPEOUT: the frame of the pixel grid, from its origin along its two pixel vectors.
+bool readImageFrame(BitReader& r, Entity& e) {
+    r.BL(); // class version
+    const Vec3 origin = r.threeBD();
+    const Vec3 u = r.threeBD();
+    const Vec3 v = r.threeBD();
+    const double width = r.RD(), height = r.RD();
+    if (!r.ok() || !std::isfinite(width) || !std::isfinite(height)) {
+        return false;
+    }
+    const auto at = [&](double a, double b) {
+        return Vec3{origin.x + u.x * a + v.x * b, origin.y + u.y * a + v.y * b, origin.z + u.z * a + v.z * b};
+    };
+    Polyline frame;
+    frame.is3d = true;
+    frame.closed = true;
+    for (const Vec3& corner : {at(0, 0), at(width, 0), at(width, height), at(0, height)}) {
+        frame.vertices.push_back({corner, 0, 0, 0});
+    }
+    e.shape = std::move(frame);
+    return true;
+}
+
 } // namespace
 
 bool readEntityShape(const std::string& kind, BitReader& r, const ObjectContext& c, ParsedObject& out) {
@@ -488,6 +530,10 @@ bool readEntityShape(const std::string& kind, BitReader& r, const ObjectContext&
         return false;
     } else if (kind == "HATCH" && !c.r2004) {
         return readHatch(r, e);
+    } else if (kind == "LEADER") {
+        return readLeader(r, e);
+    } else if (kind == "IMAGE" || kind == "WIPEOUT") {
+        return readImageFrame(r, e);
     } else if (kind == "SPLINE") {
         return readSpline(r, e);
     } else if (kind == "RAY" || kind == "XLINE") {

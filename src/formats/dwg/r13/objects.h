@@ -1,0 +1,54 @@
+#pragma once
+// One object of release 13 and later: its common data, then what the model keeps of it.
+
+#include "formats/dwg/model/drawing.h"
+#include "formats/dwg/r13/bitreader.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace dsc::dwg {
+
+struct ObjectContext {
+    bool r2000 = false; // 2000 and later: the compact codes for points, extrusions and thicknesses
+    bool r2004 = false; // 2004 and later: kinds whose later fields are not read yet are skipped
+    std::size_t maxString = 64 * 1024;
+};
+
+// The name an object type number stands for; numbers of 500 and more come from the classes.
+std::string fixedTypeName(int type);
+
+// A custom type of the classes section: its DXF name, and whether its objects are entities.
+struct DwgClass {
+    std::string name;
+    bool entity = false;
+};
+
+struct ParsedObject {
+    std::string kind; // the DXF name
+    std::uint64_t handle = 0;
+    bool entity = false;
+    std::uint8_t entMode = 0; // 0 owned by a block or another entity, 1 paper space, 2 model space
+    std::uint64_t owner = 0;
+    std::uint64_t layer = 0;
+    std::vector<std::uint64_t> refs; // handles after the common ones, in order
+    Entity shape;
+    bool drawable = false; // `shape` holds something to draw
+    // Polylines: vertices are owned by them; vertices carry theirs here.
+    Vertex vertex;
+    bool isVertex = false;
+    // Tables.
+    std::string name;
+    Vec3 base;
+    Colour layerColour;
+    bool layerFrozen = false;
+};
+
+// Reads the object whose bytes (after its size) are `data`; false when even its common data does
+// not parse. `classes` are indexed by type number - 500.
+bool parseObject(std::span<const std::uint8_t> data, const ObjectContext& context, const std::vector<DwgClass>& classes,
+                 ParsedObject& out);
+
+} // namespace dsc::dwg

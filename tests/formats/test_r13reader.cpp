@@ -1,0 +1,271 @@
+// Releases 13 to 2000 read from their own objects: the bit codes, then every shared sample, then
+// damaged copies of them.
+#include "formats/dwg/geometry.h"
+#include "formats/dwg/r13/bitreader.h"
+#include "formats/dwg/r13/entities.h"
+#include "support/samples.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace dsc::dwg {
+namespace {
+
+// Bytes from a string of '0'/'1' (spaces ignored), padded with zeros to a whole byte.
+std::vector<std::uint8_t> fromBits(const std::string& text, std::size_t* count = nullptr) {
+    std::vector<std::uint8_t> bytes;
+    std::size_t n = 0;
+    for (const char ch : text) {
+        if (ch != '0' && ch != '1') {
+            continue;
+        }
+        if (n % 8 == 0) {
+            bytes.push_back(0);
+        }
+        if (ch == '1') {
+            bytes.back() |= static_cast<std::uint8_t>(0x80 >> (n % 8));
+        }
+        ++n;
+    }
+    if (count) {
+        *count = n;
+    }
+    return bytes;
+}
+
+struct BitCase {
+    const char* name;
+    const char* bits;
+    double expected; // every code's value fits a double exactly here
+    double (*read)(BitReader&);
+};
+
+const BitCase kBitCases[] = {
+    {"B one", "1", 1, [](BitReader& r) { return double(r.B()); }},
+    {"BB", "10", 2, [](BitReader& r) { return double(r.BB()); }},
+    {"3B 110", "110", 6, [](BitReader& r) { return double(r.threeB()); }},
+    {"3B 0", "0", 0, [](BitReader& r) { return double(r.threeB()); }},
+    {"BS short", "00 00000001 00000010", 0x0201, [](BitReader& r) { return double(r.BS()); }},
+    {"BS char", "01 11111111", 255, [](BitReader& r) { return double(r.BS()); }},
+    {"BS zero", "10", 0, [](BitReader& r) { return double(r.BS()); }},
+    {"BS 256", "11", 256, [](BitReader& r) { return double(r.BS()); }},
+    {"BL long", "00 00000100 00000011 00000010 00000001", 0x01020304, [](BitReader& r) { return double(r.BL()); }},
+    {"BL char", "01 00000111", 7, [](BitReader& r) { return double(r.BL()); }},
+    {"BL zero", "10", 0, [](BitReader& r) { return double(r.BL()); }},
+    {"BLL two bytes", "010 00000001 00000001", 0x0101, [](BitReader& r) { return double(r.BLL()); }},
+    {"BD one", "01", 1.0, [](BitReader& r) { return r.BD(); }},
+    {"BD zero", "10", 0.0, [](BitReader& r) { return r.BD(); }},
+    // 2.5 = 0x4004000000000000, least significant byte first
+    {"BD full", "00 00000000 00000000 00000000 00000000 00000000 00000000 00000100 01000000", 2.5,
+     [](BitReader& r) { return r.BD(); }},
+    {"DD default", "00", 7.0, [](BitReader& r) { return r.DD(7.0); }},
+    // 7.0 = 0x401C000000000000; the low four bytes replaced by 00 00 00 00: still 7
+    {"DD four bytes", "01 00000000 00000000 00000000 00000000", 7.0, [](BitReader& r) { return r.DD(7.0); }},
+    // bytes 4,5 := 00 08 turns 0x401C0000... into 0x401C0800 00000000 = 7.0078125
+    {"DD six bytes", "10 00000000 00001000 00000000 00000000 00000000 00000000", 7.0078125,
+     [](BitReader& r) { return r.DD(7.0); }},
+    {"DD full", "11 00000000 00000000 00000000 00000000 00000000 00000000 00000100 01000000", 2.5,
+     [](BitReader& r) { return r.DD(7.0); }},
+    {"RC", "10000001", 0x81, [](BitReader& r) { return double(r.RC()); }},
+    {"RS", "00110100 00010010", 0x1234, [](BitReader& r) { return double(r.RS()); }},
+    {"RL", "00000100 00000011 00000010 00000001", 0x01020304, [](BitReader& r) { return double(r.RL()); }},
+    {"MC one byte", "00000101", 5, [](BitReader& r) { return double(r.MC()); }},
+    {"MC two bytes", "10000001 00000001", 129, [](BitReader& r) { return double(r.MC()); }},
+    {"MC signed negative", "01000101", -5, [](BitReader& r) { return double(r.signedMC()); }},
+    {"MC signed two bytes", "10000000 01000001", -128, [](BitReader& r) { return double(r.signedMC()); }},
+    {"MS one word", "00000101 00000000", 5, [](BitReader& r) { return double(r.MS()); }},
+    {"MS two words", "00000001 10000000 00000001 00000000", 1 + 32768, [](BitReader& r) { return double(r.MS()); }},
+    {"H absolute", "0101 0010 00000001 00000010", 0x0102, [](BitReader& r) { return double(r.H(100).value); }},
+    {"H plus one", "0110 0000", 101, [](BitReader& r) { return double(r.H(100).value); }},
+    {"H minus one", "1000 0000", 99, [](BitReader& r) { return double(r.H(100).value); }},
+    {"H plus offset", "1010 0001 00000101", 105, [](BitReader& r) { return double(r.H(100).value); }},
+    {"H minus offset", "1100 0001 00000101", 95, [](BitReader& r) { return double(r.H(100).value); }},
+    {"CMC", "01 00000011", 3, [](BitReader& r) { return double(r.CMC().index); }},
+    {"BT 2000 zero", "1", 0, [](BitReader& r) { return r.BT(true); }},
+    {"BT 2000 value", "0 01", 1, [](BitReader& r) { return r.BT(true); }},
+    {"BE 2000 default z", "1", 1, [](BitReader& r) { return r.BE(true).z; }},
+    {"BE 14 three doubles", "10 10 01", 1, [](BitReader& r) { return r.BE(false).z; }},
+};
+
+TEST(R13BitReader, EveryCodeAndItsOverrun) {
+    for (const BitCase& c : kBitCases) {
+        std::size_t count = 0;
+        const auto bytes = fromBits(c.bits, &count);
+        BitReader whole(bytes, count);
+        EXPECT_EQ(c.read(whole), c.expected) << c.name;
+        EXPECT_TRUE(whole.ok()) << c.name;
+        EXPECT_EQ(whole.position(), count) << c.name;
+        if (count > 1) {
+            BitReader cut(bytes, count - 1); // one bit short: refused, not read past
+            c.read(cut);
+            EXPECT_FALSE(cut.ok()) << c.name;
+        }
+    }
+}
+
+TEST(R13BitReader, TextInTheCodePageComesOutUtf8) {
+    // length 3 as a char, then "a", 0xE9 (é), "b"
+    const auto bytes = fromBits("01 00000011 01100001 11101001 01100010");
+    BitReader r(bytes);
+    EXPECT_EQ(r.TV(100), "a\xC3\xA9"
+                         "b");
+    EXPECT_TRUE(r.ok());
+    const auto lying = fromBits("01 11111111 01100001");
+    BitReader l(lying);
+    EXPECT_EQ(l.TV(100), "");
+    EXPECT_FALSE(l.ok());
+}
+
+TEST(R13BitReader, FailureIsSticky) {
+    const auto bytes = fromBits("1");
+    BitReader r(bytes, 1);
+    r.RC();
+    EXPECT_FALSE(r.ok());
+    EXPECT_EQ(r.B(), false);
+    EXPECT_FALSE(r.ok());
+}
+
+TEST(R13MText, FormattingCodesRemoved) {
+    EXPECT_EQ(plainMText("{\\fArial|b0;\\H2.5x;Hello}\\PWorld"), "Hello\nWorld");
+    EXPECT_EQ(plainMText("1\\S1^2;\\~x\\\\y"), "11/2 x\\y");
+    EXPECT_EQ(plainMText("\\Lunder\\l \\C1;red"), "under red");
+}
+
+struct SampleCase {
+    const char* path;
+    std::size_t minEntities; // in what is drawn
+    const char* mustHave;    // a kind that must be counted
+};
+
+const SampleCase kSamples[] = {
+    {"dwg/r13_example.dwg", 1, nullptr},
+    {"dwg/r14_v_preview_at_eof.dwg", 1, nullptr},
+    {"dwg/r2000_PolyLine2D_empty_preview.dwg", 0, "POLYLINE_2D"},
+    {"dwg/r2000_example.dwg", 1, nullptr},
+    {"dwg/r2000_ezdxf_807_1_24bpp.dwg", 1, nullptr},
+    {"dwg/geometry/acadsharp/sample_AC1014.dwg", 10, "LINE"},
+    {"dwg/geometry/acadsharp/sample_AC1015.dwg", 10, "LINE"},
+};
+
+GeometryResult readBytes(const std::vector<std::uint8_t>& bytes) {
+    MemorySource source(bytes);
+    return readDrawingGeometry(source);
+}
+
+TEST(R13Reader, EverySampleReads) {
+    if (!test::haveSamples()) {
+        GTEST_SKIP() << "no samples";
+    }
+    for (const SampleCase& c : kSamples) {
+        const auto path = test::samplesDir() / c.path;
+        if (!std::filesystem::exists(path)) {
+            continue;
+        }
+        const GeometryResult result = readBytes(test::readFile(path));
+        ASSERT_TRUE(result.ok()) << c.path << ": " << result.detail;
+        const Drawing& d = result.drawing;
+        EXPECT_GE(d.entities.size(), c.minEntities) << c.path;
+        if (c.mustHave) {
+            EXPECT_GT(d.counts.count(c.mustHave), 0u) << c.path << " lacks " << c.mustHave;
+        }
+        std::cout << c.path << ": " << d.entities.size() << " drawn" << (d.paperSpace ? " (paper)" : "") << ", "
+                  << d.layers.size() << " layers, " << d.blocks.size() << " blocks; warning: " << d.warning
+                  << "\n  read:";
+        for (const auto& [kind, n] : d.counts) {
+            std::cout << ' ' << kind << '=' << n;
+        }
+        std::cout << "\n  skipped:";
+        for (const auto& [kind, n] : d.skipped) {
+            std::cout << ' ' << kind << '=' << n;
+        }
+        std::cout << '\n';
+    }
+}
+
+// The same drawing saved by release 14 (plain doubles) and 2000 (doubles coded against their
+// neighbours): the same lines, circles and texts, value for value.
+TEST(R13Reader, SameDrawingInTwoReleasesGivesTheSameGeometry) {
+    const auto dir = test::samplesDir() / "dwg/geometry/acadsharp";
+    if (!std::filesystem::exists(dir / "sample_AC1014.dwg") || !std::filesystem::exists(dir / "sample_AC1015.dwg")) {
+        GTEST_SKIP() << "no samples";
+    }
+    const GeometryResult r14 = readBytes(test::readFile(dir / "sample_AC1014.dwg"));
+    const GeometryResult r2000 = readBytes(test::readFile(dir / "sample_AC1015.dwg"));
+    ASSERT_TRUE(r14.ok());
+    ASSERT_TRUE(r2000.ok());
+    const auto& a = r14.drawing.entities;
+    const auto& b = r2000.drawing.entities;
+    ASSERT_EQ(a.size(), b.size());
+    std::size_t lines = 0, texts = 0, hatches = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        ASSERT_EQ(a[i].shape.index(), b[i].shape.index()) << i;
+        EXPECT_EQ(a[i].layer, b[i].layer) << i;
+        if (const auto* line = std::get_if<Line>(&a[i].shape)) {
+            const auto& other = std::get<Line>(b[i].shape);
+            EXPECT_EQ(line->start, other.start) << i;
+            EXPECT_EQ(line->end, other.end) << i;
+            ++lines;
+        } else if (const auto* text = std::get_if<Text>(&a[i].shape)) {
+            const auto& other = std::get<Text>(b[i].shape);
+            EXPECT_EQ(text->text, other.text) << i;
+            EXPECT_EQ(text->insertion, other.insertion) << i;
+            EXPECT_DOUBLE_EQ(text->height, other.height) << i;
+            ++texts;
+        } else if (const auto* hatch = std::get_if<Hatch>(&a[i].shape)) {
+            const auto& other = std::get<Hatch>(b[i].shape);
+            EXPECT_FALSE(hatch->loops.empty()) << i;
+            EXPECT_EQ(hatch->loops.size(), other.loops.size()) << i;
+            EXPECT_EQ(hatch->solid, other.solid) << i;
+            ++hatches;
+        } else if (const auto* poly = std::get_if<Polyline>(&a[i].shape)) {
+            const auto& other = std::get<Polyline>(b[i].shape);
+            ASSERT_EQ(poly->vertices.size(), other.vertices.size()) << i;
+            for (std::size_t v = 0; v < poly->vertices.size(); ++v) {
+                EXPECT_EQ(poly->vertices[v].position, other.vertices[v].position) << i;
+            }
+        }
+    }
+    EXPECT_GT(lines, 10u);
+    EXPECT_GT(texts, 0u);
+    EXPECT_GT(hatches, 0u);
+    // Every line of release 14 is a real, finite segment of a drawing of sane size.
+    for (const Entity& e : a) {
+        if (const auto* line = std::get_if<Line>(&e.shape)) {
+            EXPECT_LT(std::abs(line->start.x) + std::abs(line->end.y), 1e7);
+        }
+    }
+}
+
+TEST(R13Reader, DamagedCopiesGiveCleanResults) {
+    if (!test::haveSamples()) {
+        GTEST_SKIP() << "no samples";
+    }
+    const auto path = test::samplesDir() / "dwg/r14_v_preview_at_eof.dwg";
+    if (!std::filesystem::exists(path)) {
+        GTEST_SKIP() << "no sample";
+    }
+    const auto bytes = test::readFile(path);
+    for (std::size_t cut = 0; cut < bytes.size(); cut += 397) {
+        const std::vector<std::uint8_t> part(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(cut));
+        const GeometryResult result = readBytes(part);
+        if (result.ok()) {
+            EXPECT_LE(result.drawing.entities.size(), 100000u);
+        } else {
+            EXPECT_FALSE(result.detail.empty());
+        }
+    }
+    // Bytes flipped all over, the object map included.
+    for (std::size_t at = 0x19; at < bytes.size(); at += 211) {
+        auto flipped = bytes;
+        flipped[at] ^= 0xA5;
+        readBytes(flipped);
+    }
+}
+
+} // namespace
+} // namespace dsc::dwg

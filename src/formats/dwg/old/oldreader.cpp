@@ -207,16 +207,17 @@ GeometryResult readOldDrawing(ByteSource& src, const std::string& version, const
             return;
         }
         for (std::size_t i = 0; i < t.items; ++i) {
-            each(rows.data() + i * t.itemSize);
+            each(rows.data() + i * t.itemSize, t.itemSize);
         }
     };
-    readTable(tableAt(h + 0x2C), 37, [&](const std::uint8_t* p) {
+    readTable(tableAt(h + 0x2C), 37, [&](const std::uint8_t* p, std::size_t) {
         d.blocks.push_back({old::toUtf8({p + 1, 32}), {}, {}});
     });
-    readTable(tableAt(h + 0x36), 37, [&](const std::uint8_t* p) {
+    readTable(tableAt(h + 0x36), 37, [&](const std::uint8_t* p, std::size_t itemSize) {
         Layer l;
         l.name = old::toUtf8({p + 1, 32});
-        const auto colour = static_cast<std::int16_t>(le16(p + 33));
+        // Rows of 41 bytes (releases 11 and 12) hold a use count before the colour.
+        const auto colour = static_cast<std::int16_t>(le16(p + (itemSize >= 41 ? 35 : 33)));
         l.off = colour < 0;
         l.colour = Colour::byIndex(colour < 0 ? -colour : colour);
         l.frozen = p[0] & 0x01;

@@ -41,6 +41,8 @@ Form1::~Form1() {
     m_reads.clear();
     m_fileLane->cancel();
     m_slideLane->cancel();
+    dirDisc1->cancel();
+    filFich1->cancel();
     m_reads.waitForDone();
 }
 

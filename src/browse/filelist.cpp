@@ -69,44 +69,38 @@ void FileList::load(const std::filesystem::path& folder) {
 }
 
 void FileList::addNames(const std::vector<std::filesystem::path>& names) {
-    // `names` is sorted. After the names shown, or a few: inserted in place. Otherwise the two runs
-    // are merged and the list filled again, the selection kept.
+    // `names` is sorted. Each run of names that falls between the same two shown ones goes in at
+    // once, in place: rows are never taken away, so the scroll position and the selection stay.
     const QSignalBlocker blocker(this);
     setUpdatesEnabled(false);
-    if (m_names.empty() || !nameLess(names.front(), m_names.back()) || names.size() < 64) {
-        for (const auto& n : names) {
-            const auto row = static_cast<int>(insertSorted(m_names, 0, n));
-            insertItem(row, QString::fromStdString(platform::displayText(n)));
-            if (!m_keep.empty() && n == m_keep && !currentItem()) {
-                setCurrentRow(row);
+    std::size_t i = 0;
+    std::size_t from = 0;
+    while (i < names.size()) {
+        const auto at =
+            std::upper_bound(m_names.begin() + static_cast<std::ptrdiff_t>(from), m_names.end(), names[i], nameLess);
+        std::size_t j = i + 1;
+        while (j < names.size() && (at == m_names.end() || nameLess(names[j], *at))) {
+            ++j;
+        }
+        const auto row = static_cast<std::size_t>(at - m_names.begin());
+        QStringList texts;
+        texts.reserve(static_cast<qsizetype>(j - i));
+        for (std::size_t k = i; k < j; ++k) {
+            texts.push_back(QString::fromStdString(platform::displayText(names[k])));
+        }
+        m_names.insert(at, names.begin() + static_cast<std::ptrdiff_t>(i),
+                       names.begin() + static_cast<std::ptrdiff_t>(j));
+        insertItems(static_cast<int>(row), texts);
+        if (!m_keep.empty() && !currentItem()) {
+            const auto kept = std::find(names.begin() + static_cast<std::ptrdiff_t>(i),
+                                        names.begin() + static_cast<std::ptrdiff_t>(j), m_keep);
+            if (kept != names.begin() + static_cast<std::ptrdiff_t>(j)) {
+                setCurrentRow(static_cast<int>(row + static_cast<std::size_t>(kept - names.begin()) - i));
                 m_keep.clear();
             }
         }
-    } else {
-        std::filesystem::path chosen = selectedName();
-        if (chosen.empty() && !m_keep.empty()) {
-            chosen = m_keep;
-        }
-        std::vector<std::filesystem::path> merged;
-        merged.reserve(m_names.size() + names.size());
-        std::merge(m_names.begin(), m_names.end(), names.begin(), names.end(), std::back_inserter(merged), nameLess);
-        m_names = std::move(merged);
-        clear();
-        QStringList texts;
-        texts.reserve(static_cast<qsizetype>(m_names.size()));
-        for (const auto& n : m_names) {
-            texts.push_back(QString::fromStdString(platform::displayText(n)));
-        }
-        addItems(texts);
-        if (!chosen.empty()) {
-            const auto at = std::lower_bound(m_names.begin(), m_names.end(), chosen, nameLess);
-            if (at != m_names.end() && *at == chosen) {
-                setCurrentRow(static_cast<int>(at - m_names.begin()));
-                if (chosen == m_keep) {
-                    m_keep.clear();
-                }
-            }
-        }
+        from = row + (j - i);
+        i = j;
     }
     setUpdatesEnabled(true);
 }

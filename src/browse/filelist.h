@@ -21,6 +21,8 @@ public:
     void refresh();
     // True while the folder is being read.
     bool loading() const { return m_lane.busy(); }
+    // Makes the listing under way stale: it stops at its next batch.
+    void cancel() { m_lane.cancel(); }
     // The selected file's bare name (native bytes); empty when none is selected.
     std::filesystem::path selectedName() const;
     // Selects the file of that name, as a click would, and raises fileClicked.

@@ -27,6 +27,8 @@ public:
     const std::filesystem::path& path() const { return m_path; }
     // True while a request is being answered.
     bool loading() const { return m_lane.busy(); }
+    // Makes the listing under way stale: it stops at its next batch.
+    void cancel() { m_lane.cancel(); }
     // The folder an item stands for.
     std::filesystem::path folderAt(int row) const;
 

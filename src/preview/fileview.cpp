@@ -37,6 +37,9 @@ FileView readFileView(platform::FileSystem& fs, const std::filesystem::path& pat
                       const StaleCheck& stale) {
     FileView view;
     view.kind = fileKind(path);
+    if (stale()) {
+        return view;
+    }
     view.times = fs.fileTimes(path);
     if (stale()) {
         return view;
@@ -47,7 +50,7 @@ FileView readFileView(platform::FileSystem& fs, const std::filesystem::path& pat
     }
     switch (view.kind) {
     case FileKind::Library:
-        if (auto source = fs.openFile(path)) {
+        if (auto source = fs.openFile(path); source && !stale()) {
             view.names = scanLibraryNames(*source);
         }
         break;

@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
@@ -147,6 +148,55 @@ TEST(SlowStorage, LongListingShowsAsItArrivesInOrderAndTheLastFolderWins) {
     ASSERT_TRUE(form.settle(30000));
     EXPECT_EQ(form->filFich1->selectedName(), first);
     EXPECT_EQ(slow.ownerThreadCalls(), 0);
+}
+
+TEST(SlowStorage, ClosingTheWindowDuringALongListingStopsIt) {
+    test::TempDir dir;
+    std::filesystem::create_directory(dir / "long");
+    for (int i = 0; i < 4000; ++i) {
+        test::writeFile(dir / "long" / ("Plan " + std::to_string(10000 + i) + ".dwg"), {});
+    }
+    test::SlowFileSystem slow(platform::systemFileSystem(), 100ms);
+    test::TestWindow form(dir / "long", &slow);
+    form.create().Form_Load();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->filFich1->count() > 0; }, 30000));
+    ASSERT_TRUE(form->filFich1->loading());
+    form.close();
+    // Both listings stop at their next batch instead of running to the end before the window goes.
+    EXPECT_LT(slow.batchesHanded(), 20);
+}
+
+TEST(SlowStorage, ALongListingKeepsTheScrollPositionAndSelectionAsItGrows) {
+    test::TempDir dir;
+    for (int i = 0; i < 3000; ++i) {
+        test::writeFile(dir / ("Plan " + std::to_string(10000 + i) + ".dwg"), {});
+    }
+    test::SlowFileSystem slow(platform::systemFileSystem(), 60ms);
+    test::TestWindow form(dir.path(), &slow);
+    form.create().Form_Load();
+    form->AfficheFenetre();
+    auto* list = form->filFich1;
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return list->count() >= 300 && list->verticalScrollBar()->maximum() > 0; }, 30000));
+    ASSERT_TRUE(list->loading());
+    // The user picks a file, then scrolls half way down while the rest still comes.
+    list->setCurrentRow(list->count() / 3);
+    const std::filesystem::path picked = list->selectedName();
+    list->verticalScrollBar()->setValue(list->verticalScrollBar()->maximum() / 2);
+    const int scrolled = list->verticalScrollBar()->value();
+    ASSERT_GT(scrolled, 0);
+    int lowest = scrolled;
+    int highest = scrolled;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            lowest = std::min(lowest, list->verticalScrollBar()->value());
+            highest = std::max(highest, list->verticalScrollBar()->value());
+            return list->count() == 3000 && !list->loading();
+        },
+        30000));
+    EXPECT_EQ(lowest, scrolled) << "the list jumped while it grew";
+    EXPECT_EQ(highest, scrolled) << "the list jumped while it grew";
+    EXPECT_EQ(list->selectedName(), picked);
 }
 
 } // namespace

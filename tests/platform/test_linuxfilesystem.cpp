@@ -36,6 +36,14 @@ TEST(MountNames, UdevLabelsWithHexEscapes) {
     EXPECT_EQ(platform::unescapeUdevName("\\xZZ"), "\\xZZ");
 }
 
+TEST(MountNames, OnlyLocalDeviceSourcesAreResolved) {
+    for (const char* network : {"server:/export", "//host/share", "sshfs#me@host:", "tmpfs", "none", ""}) {
+        EXPECT_FALSE(platform::isDeviceSource(network)) << network;
+    }
+    EXPECT_TRUE(platform::isDeviceSource("/dev/sda1"));
+    EXPECT_TRUE(platform::isDeviceSource("/dev/mapper/vg-home"));
+}
+
 TEST(FileTimesAtTheExtremes, FarFutureAndFarPastAreClamped) {
     // tmpfs keeps any 64-bit second count; most disk file systems stop long before.
     struct statfs fsInfo {};

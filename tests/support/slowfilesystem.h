@@ -20,6 +20,8 @@ public:
     int ownerThreadCalls() const { return m_ownerCalls; }
     // Names are handed over in batches of this many, each after the latency.
     std::size_t batchSize = 100;
+    // Batches handed over by listInBatches so far, on any thread.
+    int batchesHanded() const { return m_batches; }
 
     std::optional<std::vector<platform::DirEntry>> list(const std::filesystem::path& dir) override {
         wait();
@@ -37,6 +39,7 @@ public:
                 wait();
             }
             const auto end = std::min(all->size(), i + batchSize);
+            ++m_batches;
             if (!batch(std::vector<platform::DirEntry>(all->begin() + static_cast<std::ptrdiff_t>(i),
                                                        all->begin() + static_cast<std::ptrdiff_t>(end)))) {
                 break;
@@ -89,6 +92,7 @@ private:
     std::chrono::milliseconds m_latency;
     std::thread::id m_owner;
     std::atomic<int> m_ownerCalls{0};
+    std::atomic<int> m_batches{0};
 };
 
 } // namespace dsc::test

@@ -162,8 +162,9 @@ public:
             Volume v;
             v.root = mountPoint;
             std::error_code ec;
-            const auto device = std::filesystem::canonical(source, ec);
-            if (!ec) {
+            const auto device =
+                isDeviceSource(source) ? std::filesystem::canonical(source, ec) : std::filesystem::path{};
+            if (!ec && !device.empty()) {
                 if (auto it = labels.find(device.string()); it != labels.end()) {
                     v.label = it->second;
                 }

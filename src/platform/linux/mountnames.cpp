@@ -50,4 +50,8 @@ std::string unescapeUdevName(std::string_view s) {
     return out;
 }
 
+bool isDeviceSource(std::string_view source) {
+    return source.starts_with("/dev/");
+}
+
 } // namespace dsc::platform

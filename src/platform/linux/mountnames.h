@@ -12,4 +12,9 @@ std::string unescapeMountField(std::string_view field);
 // udev writes the bytes of a label that are unsafe in a file name as \x and two hex digits.
 std::string unescapeUdevName(std::string_view name);
 
+// True when a mount's source names a local device node, the only kind worth resolving to find its
+// label: `server:/export` or `//host/share` would be resolved against the current folder, and
+// resolving may wait on the network.
+bool isDeviceSource(std::string_view source);
+
 } // namespace dsc::platform

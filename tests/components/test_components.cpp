@@ -176,23 +176,25 @@ TEST_F(Vignette, ClickAndDoubleClickSignals) {
 TEST_F(Vignette, RealDrawingsOfEveryImageKind) {
     DSC_REQUIRE_SAMPLES();
     // w × h: the stored preview's size; 0 × 0: no stored preview, so the geometry, drawn inside the
-    // border to be shown pixel for pixel.
+    // border to be shown pixel for pixel; -1: neither (objects of 2004 and later are not read yet;
+    // the release 2000 drawing's model space is empty).
     struct Case {
         const char* file;
         int w, h;
     };
     const Case cases[] = {
-        {"r13_example.dwg", 216, 140},
-        {"r2004_material_32bpp.dwg", 648, 512},
-        {"r2013_example.dwg", 670, 448},
-        {"r2013_ezdxf_dim_linear_rgb_png.dwg", 512, 261},
-        {"r2018_Arc_header_only.dwg", 0, 0},
-        {"pre_r11_LINE1_AC1009.DWG", 0, 0},
-        {"r2000_PolyLine2D_empty_preview.dwg", 0, 0},
+        {"r13_example.dwg", 216, 140},         {"r2004_material_32bpp.dwg", 648, 512},
+        {"r2013_example.dwg", 670, 448},       {"r2013_ezdxf_dim_linear_rgb_png.dwg", 512, 261},
+        {"r2018_Arc_header_only.dwg", -1, -1}, {"pre_r11_LINE1_AC1009.DWG", 0, 0},
+        {"pre_r10_entities_AC1006.dwg", 0, 0}, {"r2000_PolyLine2D_empty_preview.dwg", -1, -1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
-        ASSERT_TRUE(thumb.setDwgFileName(test::samplesDir() / "dwg" / c.file)) << thumb.lastDetail();
+        const bool shown = thumb.setDwgFileName(test::samplesDir() / "dwg" / c.file);
+        ASSERT_EQ(shown, c.w >= 0) << thumb.lastDetail();
+        if (!shown) {
+            continue;
+        }
         if (c.w > 0) {
             EXPECT_EQ(thumb.image().size(), QSize(c.w, c.h));
             continue;
@@ -202,9 +204,9 @@ TEST_F(Vignette, RealDrawingsOfEveryImageKind) {
         EXPECT_LE(thumb.image().width(), box.width());
         EXPECT_LE(thumb.image().height(), box.height());
         // Shown at its own pixels: the picture's ink is on screen unscaled.
-        const QImage shown = thumb.grab().toImage();
+        const QImage screen = thumb.grab().toImage();
         const QRectF at = DwgVignette::pictureRect(thumb.image().size(), QRectF(2, 2, 213, 165), true);
-        EXPECT_EQ(shown.copy(at.toRect()).convertToFormat(QImage::Format_RGB32),
+        EXPECT_EQ(screen.copy(at.toRect()).convertToFormat(QImage::Format_RGB32),
                   thumb.image().convertToFormat(QImage::Format_RGB32));
     }
 }

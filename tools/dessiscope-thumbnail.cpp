@@ -190,9 +190,9 @@ int info(const std::filesystem::path& input) {
         }
         const dsc::GeometryPicture g = dsc::drawGeometryPicture(source, 256, 256);
         o["geometry"] = geometryJson(g);
-        // Where a thumbnail of this drawing comes from.
-        const dsc::Thumbnail t = dsc::makeThumbnail(source, dsc::FileContent::Drawing, 256);
-        o["source"] = !t.ok() ? "none" : t.source == dsc::Thumbnail::Source::Geometry ? "geometry" : "stored";
+        // Where a thumbnail of this drawing comes from: the stored preview when it decodes.
+        const bool stored = p.ok() && dsc::readDrawingPicture(source, 256).ok();
+        o["source"] = stored ? "stored" : g.ok() ? "geometry" : "none";
         return printJson(o);
     }
     if (kind == Kind::Library) {

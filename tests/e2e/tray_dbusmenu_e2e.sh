@@ -6,33 +6,9 @@
 #   tray_dbusmenu_e2e.sh BUILD_DIR
 set -u
 build=$(realpath "$1")
-app_bin=$build/bin/dessiscope
-title='^Dessiscope - V 3.0$'
 work=$(mktemp -d)
-cleanup() { kill "${app:-}" "${host:-}" "${bus:-}" "${xvfb:-}" 2>/dev/null; rm -rf "$work"; }
-trap cleanup EXIT
-export XDG_RUNTIME_DIR=$work QT_QPA_PLATFORM=xcb LC_ALL=fr_FR.UTF-8
-unset WAYLAND_DISPLAY
-wait_for() { local n=$1; shift; for ((i = 0; i < n; i++)); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done; return 1; }
-fail() { echo "DBusMenu end-to-end: FAILED at $1"; tail -5 "$work/app.log"; exit 1; }
-check() { step=$1; shift; wait_for "$@" || fail "$step"; }
-
-dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$work/bus" >/dev/null 2>&1 &
-bus=$!
-wait_for 50 test -s "$work/bus"
-export DBUS_SESSION_BUS_ADDRESS=$(head -1 "$work/bus")
-"$build/bin/snihost" >"$work/items" 2>"$work/host.log" &
-host=$!
-Xvfb -displayfd 4 -screen 0 1024x768x24 -nolisten tcp -noreset 4>"$work/dpy" 2>/dev/null &
-xvfb=$!
-wait_for 50 test -s "$work/dpy"
-export DISPLAY=":$(head -1 "$work/dpy")"
-sleep 0.5
-(cd "$work" && exec "$app_bin") >"$work/app.log" 2>&1 &
-app=$!
-main_window() { xdotool search --onlyvisible --name "$title" 2>/dev/null | head -1; }
-main_shown() { [ -n "$(main_window)" ]; }
-main_hidden() { [ -z "$(main_window)" ]; }
+name=DBusMenu
+. "$(dirname "$0")/sni_session.sh"
 latest() { item=$(tail -1 "$work/items"); service=${item%%/*}; path=/${item#*/}; [ "$path" = "/$item" ] && path=/StatusNotifierItem; }
 # An item is on the bus while its service has an owner.
 item_gone() { ! dbus-send --session --print-reply --dest="$service" "$path" org.freedesktop.DBus.Peer.Ping; }

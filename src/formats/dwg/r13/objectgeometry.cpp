@@ -1,6 +1,7 @@
 // The objects of release 13 and later into the drawing model, whatever container held them: the
 // classes name the custom types, the object map says where each object lies.
 #include "formats/dwg/r13/bitreader.h"
+#include "formats/dwg/r13/headervars.h"
 #include "formats/dwg/r13/objects.h"
 #include "formats/dwg/r13/sections.h"
 
@@ -155,6 +156,13 @@ GeometryResult readObjectGeometry(const DwgSections& sections, const GeometryLim
     context.r2000 = sections.version >= "AC1015";
     context.r2004 = sections.version >= "AC1018";
     context.maxString = limits.maxStringBytes;
+    if (const HeaderVariables vars = readHeaderVariables(sections.header, sections.version, limits.maxStringBytes);
+        vars.ok) {
+        drawing.extMin = vars.extMin, drawing.extMax = vars.extMax;
+        drawing.hasExtents = vars.extMin.x <= vars.extMax.x && vars.extMin.y <= vars.extMax.y;
+        drawing.limMin = vars.limMin, drawing.limMax = vars.limMax;
+        drawing.hasLimits = true;
+    }
     const std::vector<DwgClass> classNames = readClasses(sections, drawing, limits.maxStringBytes);
     const auto map = readObjectMap(sections, drawing, limits.maxEntities * 2 + 100000);
     if (map.empty()) {

@@ -1,5 +1,7 @@
 #include "formats/dwg/r13/entities.h"
 
+#include "formats/dwg/r13/annotations.h"
+
 #include <cmath>
 
 namespace dsc::dwg {
@@ -418,6 +420,12 @@ bool readEntityShape(const std::string& kind, BitReader& r, const ObjectContext&
         ray.direction = r.threeBD();
         ray.bothWays = kind == "XLINE";
         e.shape = ray;
+    } else if (kind == "MLINE") {
+        return readMLine(r, out);
+    } else if (kind == "TOLERANCE") {
+        return readTolerance(r, c, out);
+    } else if (kind == "VIEWPORT") {
+        return readViewportFrame(r, out);
     } else {
         return false;
     }

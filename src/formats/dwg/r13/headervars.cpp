@@ -77,12 +77,12 @@ HeaderVariables readHeaderVariables(std::span<const std::uint8_t> section, const
     if (!r2004) {
         r.H(); // the current viewport
     }
-    skipBits(r, 2);         // DIMASO, DIMSHO
-    skipBits(r, r13or14);   // DIMSAV
-    skipBits(r, 7);         // PLINEGEN … LIMCHECK
-    skipBits(r, r13or14);   // BLIPMODE
-    skipBits(r, r2004);     // an unnamed flag
-    skipBits(r, 4);         // USRTIMER, SKPOLY, ANGDIR, SPLFRAME
+    skipBits(r, 2);               // DIMASO, DIMSHO
+    skipBits(r, r13or14);         // DIMSAV
+    skipBits(r, 7);               // PLINEGEN … LIMCHECK
+    skipBits(r, r13or14);         // BLIPMODE
+    skipBits(r, r2004);           // an unnamed flag
+    skipBits(r, 4);               // USRTIMER, SKPOLY, ANGDIR, SPLFRAME
     skipBits(r, r13or14 ? 2 : 0); // ATTREQ, ATTDIA
     skipBits(r, 2);               // MIRRTEXT, WORLDVIEW
     skipBits(r, r13or14);         // WIREFRAME

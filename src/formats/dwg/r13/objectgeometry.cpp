@@ -141,6 +141,16 @@ std::size_t vertexCount(const Shape& shape) {
     return 1;
 }
 
+// An entity, then its further pieces with the same layer, colour and plane.
+void appendWithPieces(std::vector<Entity>& into, Entity entity, std::vector<Shape>& pieces) {
+    for (Shape& piece : pieces) {
+        Entity copy = entity;
+        copy.shape = std::move(piece);
+        into.push_back(std::move(copy));
+    }
+    into.push_back(std::move(entity));
+}
+
 } // namespace
 
 GeometryResult readObjectGeometry(const DwgSections& sections, const GeometryLimits& limits) {
@@ -294,15 +304,19 @@ GeometryResult readObjectGeometry(const DwgSections& sections, const GeometryLim
             }
         }
         ++drawing.counts[object.kind];
+        std::vector<Entity>* into = nullptr;
         if (mode == 2 || (mode == 0 && owner == modelSpace && modelSpace != 0)) {
-            drawing.entities.push_back(std::move(entity));
+            into = &drawing.entities;
         } else if (mode == 1 || (mode == 0 && owner == paperSpace && paperSpace != 0)) {
-            paper.push_back(std::move(entity));
+            into = &paper;
         } else if (mode == 0) {
             const auto block = blockIndex.find(owner);
             if (block != blockIndex.end()) {
-                drawing.blocks[static_cast<std::size_t>(block->second)].entities.push_back(std::move(entity));
+                into = &drawing.blocks[static_cast<std::size_t>(block->second)].entities;
             }
+        }
+        if (into) {
+            appendWithPieces(*into, std::move(entity), object.moreShapes);
         }
     }
     if (drawing.entities.empty() && !paper.empty()) {

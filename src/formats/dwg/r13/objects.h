@@ -36,6 +36,8 @@ struct ParsedObject {
     std::vector<std::uint64_t> refs; // handles after the common ones, in order
     Entity shape;
     bool drawable = false; // `shape` holds something to draw
+    // Further pieces drawn as `shape` is (a multiline's other elements, a tolerance's other boxes).
+    std::vector<Shape> moreShapes;
     // Polylines: vertices are owned by them; vertices carry theirs here.
     Vertex vertex;
     bool isVertex = false;

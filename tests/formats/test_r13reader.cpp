@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <iostream>
@@ -136,20 +137,50 @@ TEST(R13MText, FormattingCodesRemoved) {
     EXPECT_EQ(plainMText("\\Lunder\\l \\C1;red"), "under red");
 }
 
+struct KindCount {
+    const char* kind;
+    std::size_t count;
+};
+
 struct SampleCase {
     const char* path;
     std::size_t minEntities; // in what is drawn
     const char* mustHave;    // a kind that must be counted
+    bool paperSpace = false; // drawn from paper space (model space empty)
+    // The header's model space extents, x and y of their two corners; none when all four are 0.
+    double extents[4] = {0, 0, 0, 0};
+    std::vector<KindCount> counts = {}; // exact counts of some kinds read
 };
 
 const SampleCase kSamples[] = {
-    {"dwg/r13_example.dwg", 1, nullptr},
-    {"dwg/r14_v_preview_at_eof.dwg", 1, nullptr},
-    {"dwg/r2000_PolyLine2D_empty_preview.dwg", 0, "POLYLINE_2D"},
-    {"dwg/r2000_example.dwg", 1, nullptr},
-    {"dwg/r2000_ezdxf_807_1_24bpp.dwg", 1, nullptr},
-    {"dwg/geometry/acadsharp/sample_AC1014.dwg", 10, "LINE"},
-    {"dwg/geometry/acadsharp/sample_AC1015.dwg", 10, "LINE"},
+    {"dwg/r13_example.dwg",
+     1,
+     nullptr,
+     false,
+     {-2680430.068, -1672547.180, 860276.022, 1053820.515},
+     {{"LINE", 1367}, {"MLINE", 1}, {"INSERT", 12}, {"XLINE", 1}, {"RAY", 1}, {"WIPEOUT", 2}, {"VIEWPORT", 2}}},
+    {"dwg/r14_v_preview_at_eof.dwg", 1, nullptr, false, {-12.0196, -58.8483, 25.3894, 45.3910}},
+    // Nothing in model space, only the sheet's viewports in paper space: those are drawn.
+    {"dwg/r2000_PolyLine2D_empty_preview.dwg", 1, "POLYLINE_2D", true, {}, {{"VIEWPORT", 7}, {"POLYLINE_2D", 2}}},
+    {"dwg/r2000_example.dwg",
+     1,
+     nullptr,
+     false,
+     {-2680430.068, -1672547.180, 860276.022, 1053820.515},
+     {{"LINE", 68}, {"MLINE", 1}, {"HATCH", 1}, {"TOLERANCE", 1}, {"INSERT", 10}}},
+    {"dwg/r2000_ezdxf_807_1_24bpp.dwg", 1, nullptr, false, {186.9397, 139.2994, 248.5959, 195.4591}},
+    {"dwg/geometry/acadsharp/sample_AC1014.dwg",
+     10,
+     "LINE",
+     false,
+     {0, -566.1686, 1852.1856, 111.2355},
+     {{"LINE", 98}, {"MLINE", 3}, {"LWPOLYLINE", 23}, {"HATCH", 8}, {"INSERT", 14}, {"TOLERANCE", 3}}},
+    {"dwg/geometry/acadsharp/sample_AC1015.dwg",
+     10,
+     "LINE",
+     false,
+     {0, -566.1686, 1852.1856, 111.2355},
+     {{"LINE", 98}, {"MLINE", 3}, {"LWPOLYLINE", 23}, {"HATCH", 8}, {"INSERT", 14}, {"TOLERANCE", 3}}},
 };
 
 GeometryResult readBytes(const std::vector<std::uint8_t>& bytes) {
@@ -172,6 +203,21 @@ TEST(R13Reader, EverySampleReads) {
         EXPECT_GE(d.entities.size(), c.minEntities) << c.path;
         if (c.mustHave) {
             EXPECT_GT(d.counts.count(c.mustHave), 0u) << c.path << " lacks " << c.mustHave;
+        }
+        EXPECT_EQ(d.paperSpace, c.paperSpace) << c.path;
+        const bool extents = c.extents[0] != 0 || c.extents[1] != 0 || c.extents[2] != 0 || c.extents[3] != 0;
+        EXPECT_EQ(d.hasExtents, extents) << c.path;
+        if (extents && d.hasExtents) {
+            const double size = std::max(c.extents[2] - c.extents[0], c.extents[3] - c.extents[1]);
+            EXPECT_NEAR(d.extMin.x, c.extents[0], size * 1e-6) << c.path;
+            EXPECT_NEAR(d.extMin.y, c.extents[1], size * 1e-6) << c.path;
+            EXPECT_NEAR(d.extMax.x, c.extents[2], size * 1e-6) << c.path;
+            EXPECT_NEAR(d.extMax.y, c.extents[3], size * 1e-6) << c.path;
+        }
+        EXPECT_TRUE(d.hasLimits) << c.path;
+        for (const KindCount& k : c.counts) {
+            const auto found = d.counts.find(k.kind);
+            EXPECT_EQ(found == d.counts.end() ? 0 : found->second, k.count) << c.path << ": " << k.kind;
         }
         std::cout << c.path << ": " << d.entities.size() << " drawn" << (d.paperSpace ? " (paper)" : "") << ", "
                   << d.layers.size() << " layers, " << d.blocks.size() << " blocks; warning: " << d.warning

@@ -113,9 +113,9 @@ std::vector<Polyline> toleranceFrames(Vec3 insertion, Vec3 direction, double hei
                 continue; // an empty field draws no box
             }
             const double width = shown * height + 2 * gap;
-            boxes.push_back(path3d({along(top, x, at), along(top, x, at + width), along(bottom, x, at + width),
-                                    along(bottom, x, at)},
-                                   true));
+            boxes.push_back(path3d(
+                {along(top, x, at), along(top, x, at + width), along(bottom, x, at + width), along(bottom, x, at)},
+                true));
             at += width;
         }
     }

@@ -57,7 +57,7 @@ TEST(R13Tolerance, OneBoxPerFieldOneRowPerLine) {
         ASSERT_EQ(box.vertices.size(), 4u);
         EXPECT_NEAR(at(box, 0).y - at(box, 3).y, 2.0, 1e-12); // twice the text height
     }
-    EXPECT_EQ(at(boxes[0], 0), (Vec3{10, 21, 0})); // the first row is centred on the insertion point
+    EXPECT_EQ(at(boxes[0], 0), (Vec3{10, 21, 0}));                  // the first row is centred on the insertion point
     EXPECT_NEAR(at(boxes[0], 1).x - at(boxes[0], 0).x, 2.0, 1e-12); // one symbol and its margins
     EXPECT_NEAR(at(boxes[1], 0).x, at(boxes[0], 1).x, 1e-12);       // boxes side by side
     EXPECT_NEAR(at(boxes[1], 1).x - at(boxes[1], 0).x, 4.0, 1e-12); // "0.5"

@@ -3,6 +3,7 @@
 #include "formats/dwg/geometry.h"
 #include "formats/dwg/r13/bitreader.h"
 #include "formats/dwg/r13/entities.h"
+#include "formats/dwg/r13/headervars.h"
 #include "support/samples.h"
 
 #include <gtest/gtest.h>
@@ -283,6 +284,50 @@ TEST(R13Reader, SameDrawingInTwoReleasesGivesTheSameGeometry) {
     for (const Entity& e : a) {
         if (const auto* line = std::get_if<Line>(&e.shape)) {
             EXPECT_LT(std::abs(line->start.x) + std::abs(line->end.y), 1e7);
+        }
+    }
+}
+
+// The header variables name the block records of both spaces and the table control objects: read
+// from the header section that the file header's first locator points at.
+TEST(R13Reader, HeaderNamesTheSpacesAndTables) {
+    struct Case {
+        const char* path;
+        std::uint64_t modelSpace, paperSpace;
+    };
+    const Case cases[] = {
+        {"dwg/r13_example.dwg", 0x1F, 0x55},
+        {"dwg/r14_v_preview_at_eof.dwg", 0x17, 0x14},
+        {"dwg/r2000_PolyLine2D_empty_preview.dwg", 0x1F, 0xD6},
+        {"dwg/r2000_example.dwg", 0x1F, 0x55},
+        {"dwg/r2000_ezdxf_807_1_24bpp.dwg", 0x1F, 0x1B},
+        {"dwg/geometry/acadsharp/sample_AC1014.dwg", 0x1F, 0x259},
+        {"dwg/geometry/acadsharp/sample_AC1015.dwg", 0x1F, 0x259},
+    };
+    for (const Case& c : cases) {
+        const auto path = test::samplesDir() / c.path;
+        if (!std::filesystem::exists(path)) {
+            continue;
+        }
+        const auto bytes = test::readFile(path);
+        ASSERT_GT(bytes.size(), 0x19u + 9);
+        std::uint32_t seeker = 0, size = 0;
+        std::memcpy(&seeker, bytes.data() + 0x19 + 1, 4);
+        std::memcpy(&size, bytes.data() + 0x19 + 5, 4);
+        ASSERT_LE(std::uint64_t{seeker} + size, bytes.size()) << c.path;
+        const std::string version(bytes.begin(), bytes.begin() + 6);
+        const HeaderVariables vars = readHeaderVariables(std::span(bytes).subspan(seeker, size), version, 65536);
+        EXPECT_TRUE(vars.ok) << c.path;
+        EXPECT_TRUE(vars.handlesOk) << c.path;
+        EXPECT_EQ(vars.blockControl, 1u) << c.path;
+        EXPECT_EQ(vars.layerControl, 2u) << c.path;
+        EXPECT_EQ(vars.modelSpace, c.modelSpace) << c.path;
+        EXPECT_EQ(vars.paperSpace, c.paperSpace) << c.path;
+        EXPECT_LE(vars.limMin.x, vars.limMax.x) << c.path;
+        // Cut anywhere, the section gives no handles rather than wrong ones.
+        for (std::size_t cut = 20; cut < size; cut += 53) {
+            const HeaderVariables part = readHeaderVariables(std::span(bytes).subspan(seeker, cut), version, 65536);
+            EXPECT_TRUE(!part.handlesOk || part.modelSpace == c.modelSpace) << c.path << " cut at " << cut;
         }
     }
 }

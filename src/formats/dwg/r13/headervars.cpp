@@ -52,6 +52,118 @@ void skipColour(BitReader& r, bool r2004, std::size_t maxString) {
     }
 }
 
+void skipStrings(BitReader& r, int count, std::size_t maxString) {
+    for (int i = 0; i < count; ++i) {
+        r.TV(maxString);
+    }
+}
+
+void skipChars(BitReader& r, int count) {
+    for (int i = 0; i < count; ++i) {
+        r.RC();
+    }
+}
+
+// From the model space's ELEVATION on: the dimension variables, then the tables' and the spaces'
+// handles.
+void readHandles(BitReader& r, bool r13or14, bool r2004, std::size_t maxString, HeaderVariables& out) {
+    const bool r2000 = !r13or14;
+    r.BD();
+    r.threeBD(); // the UCS
+    r.threeBD();
+    r.threeBD();
+    r.H();
+    if (r2000) {
+        r.H();
+        r.BS();
+        r.H();
+        for (int i = 0; i < 6; ++i) {
+            r.threeBD();
+        }
+        skipStrings(r, 2, maxString); // DIMPOST, DIMAPOST
+    }
+    if (r13or14) {
+        skipBits(r, 11);  // DIMTOL … DIMSOXD
+        skipChars(r, 2);  // DIMALTD, DIMZIN
+        skipBits(r, 2);   // DIMSD1, DIMSD2
+        skipChars(r, 3);  // DIMTOLJ, DIMJUST, DIMFIT
+        skipBits(r, 1);   // DIMUPT
+        skipChars(r, 4);  // DIMTZIN, DIMALTZ, DIMALTTZ, DIMTAD
+        skipShorts(r, 6); // DIMUNIT … DIMALTTD
+        r.H();            // DIMTXSTY
+    }
+    skipDoubles(r, 9); // DIMSCALE … DIMTM
+    if (r2000) {
+        skipBits(r, 6);   // DIMTOL … DIMSE2
+        skipShorts(r, 3); // DIMTAD, DIMZIN, DIMAZIN
+    }
+    skipDoubles(r, 8); // DIMTXT … DIMGAP
+    if (r13or14) {
+        skipStrings(r, 5, maxString); // DIMPOST … DIMBLK2
+    } else {
+        r.BD(); // DIMALTRND
+        r.B();
+        r.BS();
+        skipBits(r, 4);
+    }
+    for (int i = 0; i < 3; ++i) {
+        skipColour(r, r2004, maxString); // DIMCLRD, DIMCLRE, DIMCLRT
+    }
+    if (r2000) {
+        skipShorts(r, 11); // DIMADEC … DIMJUST
+        skipBits(r, 2);
+        skipShorts(r, 4);
+        r.B();
+        r.BS();
+        for (int i = 0; i < 5; ++i) {
+            r.H(); // DIMTXSTY, DIMLDRBLK, DIMBLK, DIMBLK1, DIMBLK2
+        }
+        skipShorts(r, 2); // DIMLWD, DIMLWE
+    }
+    out.blockControl = r.H().value;
+    out.layerControl = r.H().value;
+    for (int i = 0; i < 7; ++i) {
+        r.H(); // styles, linetypes, views, UCSs, viewports, applications, dimension styles
+    }
+    if (!r2004) {
+        r.H(); // the viewport entity headers
+    }
+    for (int i = 0; i < 3; ++i) {
+        r.H(); // the group, multiline style and named object dictionaries
+    }
+    if (r2000) {
+        skipShorts(r, 2);
+        skipStrings(r, 2, maxString);
+        for (int i = 0; i < 3; ++i) {
+            r.H(); // the layout, plot setting and plot style dictionaries
+        }
+    }
+    if (r2004) {
+        r.H();
+        r.H();
+    }
+    if (r2000) {
+        r.BL();
+        r.BS();
+        if (r.BS() == 3) {
+            r.H();
+        }
+        skipStrings(r, 2, maxString); // the GUIDs
+    }
+    if (r2004) {
+        skipChars(r, 6);
+        skipShorts(r, 2);
+        skipChars(r, 2);
+        r.TV(maxString);
+    }
+    out.paperSpace = r.H().value;
+    out.modelSpace = r.H().value;
+    out.handlesOk = r.ok();
+    if (!out.handlesOk) {
+        out.blockControl = out.layerControl = out.modelSpace = out.paperSpace = 0;
+    }
+}
+
 } // namespace
 
 HeaderVariables readHeaderVariables(std::span<const std::uint8_t> section, const std::string& version,
@@ -134,6 +246,9 @@ HeaderVariables readHeaderVariables(std::span<const std::uint8_t> section, const
     out.limMin = r.twoRD();
     out.limMax = r.twoRD();
     out.ok = r.ok() && finite(out.extMin) && finite(out.extMax) && finite(out.limMin) && finite(out.limMax);
+    if (out.ok) {
+        readHandles(r, r13or14, r2004, maxString, out);
+    }
     return out;
 }
 

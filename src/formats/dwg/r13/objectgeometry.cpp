@@ -166,8 +166,8 @@ GeometryResult readObjectGeometry(const DwgSections& sections, const GeometryLim
     context.r2000 = sections.version >= "AC1015";
     context.r2004 = sections.version >= "AC1018";
     context.maxString = limits.maxStringBytes;
-    if (const HeaderVariables vars = readHeaderVariables(sections.header, sections.version, limits.maxStringBytes);
-        vars.ok) {
+    const HeaderVariables vars = readHeaderVariables(sections.header, sections.version, limits.maxStringBytes);
+    if (vars.ok) {
         drawing.extMin = vars.extMin, drawing.extMax = vars.extMax;
         drawing.hasExtents = vars.extMin.x <= vars.extMax.x && vars.extMin.y <= vars.extMax.y;
         drawing.limMin = vars.limMin, drawing.limMax = vars.limMax;
@@ -251,6 +251,13 @@ GeometryResult readObjectGeometry(const DwgSections& sections, const GeometryLim
         }
         blockIndex[object.handle] = static_cast<std::int32_t>(drawing.blocks.size());
         drawing.blocks.push_back({object.name, object.base, {}});
+    }
+    // The header's word wins over the names, which a drawing may repeat.
+    if (blockIndex.contains(vars.modelSpace)) {
+        modelSpace = vars.modelSpace;
+    }
+    if (blockIndex.contains(vars.paperSpace)) {
+        paperSpace = vars.paperSpace;
     }
 
     // Vertices join their polylines; the rest is placed by its owner.

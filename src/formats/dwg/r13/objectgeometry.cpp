@@ -98,14 +98,16 @@ std::vector<std::pair<std::uint64_t, std::int64_t>> readObjectMap(const DwgSecti
     return map;
 }
 
-bool readObjectBytes(ByteSource& source, std::int64_t offset, std::vector<std::uint8_t>& out) {
+// From 2010 on, the size of the handle stream follows the object's size.
+bool readObjectBytes(ByteSource& source, std::int64_t offset, bool r2010, std::vector<std::uint8_t>& out,
+                     std::uint64_t& handleStreamBits) {
     if (offset < 0) {
         return false;
     }
-    std::array<std::uint8_t, 4> head{};
+    std::array<std::uint8_t, 14> head{};
     const auto at = static_cast<std::uint64_t>(offset);
     const std::uint64_t available = source.size() > at ? source.size() - at : 0;
-    if (available < 2 || !source.readAt(at, std::span(head).first(std::min<std::uint64_t>(4, available)))) {
+    if (available < 2 || !source.readAt(at, std::span(head).first(std::min<std::uint64_t>(head.size(), available)))) {
         return false;
     }
     std::uint32_t size = head[0] | ((head[1] & 0x7F) << 8);
@@ -119,6 +121,16 @@ bool readObjectBytes(ByteSource& source, std::int64_t offset, std::vector<std::u
     }
     if (size == 0 || size > kMaxObjectSize) {
         return false;
+    }
+    handleStreamBits = 0;
+    if (r2010) {
+        const std::size_t have = static_cast<std::size_t>(std::min<std::uint64_t>(head.size(), available));
+        BitReader mc(std::span<const std::uint8_t>(head.data() + sizeBytes, have - sizeBytes));
+        handleStreamBits = mc.MC();
+        if (!mc.ok()) {
+            return false;
+        }
+        sizeBytes += mc.position() / 8;
     }
     return source.readVector(at + sizeBytes, size, out);
 }
@@ -154,6 +166,9 @@ GeometryResult readObjectGeometry(const DwgSections& sections, const GeometryLim
     ObjectContext context;
     context.r2000 = sections.version >= "AC1015";
     context.r2004 = sections.version >= "AC1018";
+    context.r2007 = sections.version >= "AC1021";
+    context.r2010 = sections.version >= "AC1024";
+    context.r2013 = sections.version >= "AC1027";
     context.maxString = limits.maxStringBytes;
     const std::vector<DwgClass> classNames = readClasses(sections, drawing, limits.maxStringBytes);
     const auto map = readObjectMap(sections, drawing, limits.maxEntities * 2 + 100000);
@@ -167,8 +182,10 @@ GeometryResult readObjectGeometry(const DwgSections& sections, const GeometryLim
     std::uint64_t bytesRead = 0;
     std::size_t vertices = 0, failed = 0;
     std::vector<std::uint8_t> buffer;
+    std::uint64_t handleStreamBits = 0;
     for (const auto& [handle, offset] : map) {
-        if (!readObjectBytes(*sections.objects, offset, buffer) || (bytesRead += buffer.size()) > limits.maxBytes) {
+        if (!readObjectBytes(*sections.objects, offset, context.r2010, buffer, handleStreamBits) ||
+            (bytesRead += buffer.size()) > limits.maxBytes) {
             ++failed;
             if (bytesRead > limits.maxBytes) {
                 drawing.truncated = true;
@@ -178,7 +195,7 @@ GeometryResult readObjectGeometry(const DwgSections& sections, const GeometryLim
             continue;
         }
         ParsedObject object;
-        if (!parseObject(buffer, context, classNames, object)) {
+        if (!parseObject(buffer, context, classNames, object, handleStreamBits)) {
             ++failed;
             continue;
         }

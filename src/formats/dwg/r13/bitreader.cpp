@@ -295,7 +295,7 @@ Colour colourFromWord(std::uint32_t word, int index) {
     case 0xC1:
         return Colour::byIndex(Colour::kByBlock);
     default:
-        return Colour::byIndex(index);
+        return index != 0 ? Colour::byIndex(index) : Colour::trueColour(word);
     }
 }
 
@@ -303,7 +303,7 @@ Colour colourFromWord(std::uint32_t word, int index) {
 
 Colour BitReader::CMC2004(std::size_t maxString) {
     const int index = BS();
-    const std::uint32_t word = RL();
+    const auto word = static_cast<std::uint32_t>(BL());
     const std::uint8_t names = RC();
     if (names & 1) {
         TV(maxString); // colour name
@@ -316,14 +316,15 @@ Colour BitReader::CMC2004(std::size_t maxString) {
 
 Colour BitReader::ENC(bool& bookHandle) {
     const auto number = static_cast<std::uint16_t>(BS());
-    const int index = number & 0x1FF;
-    Colour colour = Colour::byIndex(index);
     bookHandle = (number & 0x4000) != 0;
-    if (number & 0x8000) {
-        colour = colourFromWord(RL(), index);
+    Colour colour = Colour::byIndex(number & 0xFFF);
+    if (bookHandle) {
+        colour = Colour::byIndex(Colour::kByBlock); // the book's colour object holds the RGB
+    } else if (number & 0x8000) {
+        colour = colourFromWord(static_cast<std::uint32_t>(BL()), 0);
     }
     if (number & 0x2000) {
-        RL(); // transparency
+        BL(); // transparency
     }
     return colour;
 }

@@ -177,9 +177,16 @@ bool readLwPolyline(BitReader& r, const ObjectContext& c, Entity& e) {
     return r.ok();
 }
 
-bool readSpline(BitReader& r, Entity& e) {
+bool readSpline(BitReader& r, const ObjectContext& c, Entity& e) {
     Spline spline;
-    const std::int32_t scenario = r.BL();
+    std::int32_t scenario = r.BL();
+    if (c.r2013) {
+        const std::int32_t flags = r.BL();
+        r.BL(); // knot parameterisation
+        if (flags & 1) {
+            scenario = 2; // made from fit points
+        }
+    }
     spline.degree = r.BL();
     const std::uint64_t left = r.endBit() - r.position();
     if (scenario == 2) {
@@ -348,6 +355,9 @@ bool readEntityShape(const std::string& kind, BitReader& r, const ObjectContext&
         text.insertion = r.threeBD();
         e.extrusion = r.threeBD();
         text.direction = r.threeBD();
+        if (c.r2007) {
+            r.BD(); // the box's height
+        }
         text.referenceWidth = r.BD();
         text.height = r.BD();
         text.attachment = static_cast<std::uint8_t>(r.BS());
@@ -404,14 +414,14 @@ bool readEntityShape(const std::string& kind, BitReader& r, const ObjectContext&
         out.vertex.position = r.threeBD();
         out.isVertex = (flags & 16) == 0;
         return false;
-    } else if (kind == "HATCH" && !c.r2004) {
-        return readHatch(r, e);
+    } else if (kind == "HATCH") {
+        return readHatch(r, e, c.r2004, c.r2010);
     } else if (kind == "LEADER") {
         return readLeader(r, e);
     } else if (kind == "IMAGE" || kind == "WIPEOUT") {
         return readImageFrame(r, e);
     } else if (kind == "SPLINE") {
-        return readSpline(r, e);
+        return readSpline(r, c, e);
     } else if (kind == "RAY" || kind == "XLINE") {
         Ray ray;
         ray.base = r.threeBD();

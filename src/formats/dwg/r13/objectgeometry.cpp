@@ -3,6 +3,7 @@
 #include "formats/dwg/r13/bitreader.h"
 #include "formats/dwg/r13/objects.h"
 #include "formats/dwg/r13/sections.h"
+#include "formats/dwg/r13/stringstream.h"
 
 #include <algorithm>
 #include <array>
@@ -33,7 +34,34 @@ std::vector<DwgClass> readClasses(const DwgSections& sections, Drawing& drawing,
     }
     const std::uint32_t size = le32(bytes.data() + 16);
     const std::span<const std::uint8_t> data(bytes.data() + 20, bytes.size() - 20);
+    const bool r2004 = sections.version >= "AC1018";
+    const bool r2007 = sections.version >= "AC1021";
     BitReader r(data, std::min<std::uint64_t>(size, data.size()) * 8ull);
+    // From 2007 on, the strings lie at the end, found as in an object; the data stops where they start.
+    BitReader strings(data);
+    if (r2007) {
+        if ((sections.version >= "AC1024" && sections.maintenance > 3) || sections.version > "AC1027") {
+            r.RL(); // the size's high half
+        }
+        const std::uint64_t start = r.position();
+        const std::uint64_t flagAt = start + r.RL() - 1;
+        const auto range = findStringStream(data, flagAt + 1);
+        if (!range || !r.ok()) {
+            warn(drawing, "classes' strings not found");
+            return names;
+        }
+        strings = BitReader(data, range->end);
+        strings.seek(range->begin);
+        r = BitReader(data, range->begin);
+        r.seek(start + 32);
+        r.setStrings(&strings);
+    }
+    if (r2004) {
+        r.BS(); // the highest class number
+        r.RC();
+        r.RC();
+        r.B();
+    }
     while (r.ok() && r.endBit() - r.position() > 8 * 8 && names.size() < kMaxClasses) {
         const int number = static_cast<std::uint16_t>(r.BS());
         r.BS(); // proxy flags
@@ -42,6 +70,13 @@ std::vector<DwgClass> readClasses(const DwgSections& sections, Drawing& drawing,
         std::string dxfName = r.TV(maxString);
         r.B();
         const int itemClass = static_cast<std::uint16_t>(r.BS());
+        if (r2004) {
+            r.BL(); // objects of this class
+            r.BL(); // release and maintenance release
+            r.BL();
+            r.BL();
+            r.BL();
+        }
         if (!r.ok() || number < 500) {
             break;
         }

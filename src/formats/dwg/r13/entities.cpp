@@ -370,9 +370,12 @@ bool readEntityShape(const std::string& kind, BitReader& r, const ObjectContext&
             text.lineSpacing = r.BD();
         }
         e.shape = std::move(text);
-    } else if (kind == "INSERT" || kind == "MINSERT") {
-        e.shape = readInsert(r, c, e, kind == "MINSERT");
-    } else if (kind.starts_with("DIMENSION_")) {
+    } else if (kind == "INSERT" || kind == "MINSERT" || kind == "ACAD_TABLE") {
+        e.shape = readInsert(r, c, e, kind == "MINSERT"); // a table is drawn through its block
+    } else if (kind.starts_with("DIMENSION_") || kind == "ARC_DIMENSION" || kind == "LARGE_RADIAL_DIMENSION") {
+        if (c.r2010) {
+            r.RC(); // the dimension's own version
+        }
         e.extrusion = r.threeBD(); // drawn through its block, inserted as is
         e.extrusion = {0, 0, 1};
         e.shape = Insert{};

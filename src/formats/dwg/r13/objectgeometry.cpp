@@ -319,7 +319,8 @@ GeometryResult readObjectGeometry(const DwgSections& sections, const GeometryLim
         const auto layer = layerIndex.find(object.layer);
         entity.layer = layer == layerIndex.end() ? 0 : layer->second;
         if (auto* insert = std::get_if<Insert>(&entity.shape)) {
-            const std::size_t which = object.kind.starts_with("DIMENSION_") ? 1 : 0;
+            const std::size_t which =
+                object.kind.starts_with("DIMENSION_") || object.kind.ends_with("_DIMENSION") ? 1 : 0;
             const auto block = which < object.refs.size() ? blockIndex.find(object.refs[which]) : blockIndex.end();
             if (block == blockIndex.end()) {
                 ++drawing.skipped[object.kind];

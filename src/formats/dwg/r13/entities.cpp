@@ -355,10 +355,10 @@ bool readEntityShape(const std::string& kind, BitReader& r, const ObjectContext&
         text.insertion = r.threeBD();
         e.extrusion = r.threeBD();
         text.direction = r.threeBD();
+        text.referenceWidth = r.BD();
         if (c.r2007) {
             r.BD(); // the box's height
         }
-        text.referenceWidth = r.BD();
         text.height = r.BD();
         text.attachment = static_cast<std::uint8_t>(r.BS());
         r.BS(); // drawing direction

@@ -219,6 +219,9 @@ HandleRef BitReader::H(std::uint64_t referrer) {
 }
 
 std::string BitReader::TV(std::size_t maxBytes) {
+    if (m_strings) {
+        return m_strings->TU(maxBytes);
+    }
     const auto length = static_cast<std::uint16_t>(BS());
     if (!take(length * 8u)) {
         return {};
@@ -236,6 +239,105 @@ std::string BitReader::TV(std::size_t maxBytes) {
 
 Colour BitReader::CMC() {
     return Colour::byIndex(BS());
+}
+
+std::string BitReader::TU(std::size_t maxBytes) {
+    const auto length = static_cast<std::uint16_t>(BS());
+    if (!take(length * 16u)) {
+        return {};
+    }
+    std::string out;
+    std::uint32_t pendingHigh = 0;
+    for (unsigned i = 0; i < length; ++i) {
+        const std::uint32_t low = bits(8);
+        std::uint32_t unit = low | (bits(8) << 8);
+        if (unit >= 0xD800 && unit < 0xDC00) {
+            pendingHigh = unit;
+            continue;
+        }
+        if (unit >= 0xDC00 && unit < 0xE000) {
+            unit = pendingHigh ? 0x10000 + ((pendingHigh - 0xD800) << 10) + (unit - 0xDC00) : 0xFFFD;
+        }
+        pendingHigh = 0;
+        if (unit == 0 || out.size() + 4 > maxBytes) {
+            continue;
+        }
+        if (unit < 0x80) {
+            out.push_back(static_cast<char>(unit));
+        } else if (unit < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (unit >> 6)));
+            out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+        } else if (unit < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (unit >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((unit >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (unit >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((unit >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((unit >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+        }
+    }
+    return out;
+}
+
+namespace {
+
+// The RGB word of 2004 and later: its high byte says whether it holds a true colour or an index.
+Colour colourFromWord(std::uint32_t word, int index) {
+    switch (word >> 24) {
+    case 0xC2:
+        return Colour::trueColour(word);
+    case 0xC3:
+        return Colour::byIndex(static_cast<int>(word & 0xFF));
+    case 0xC0:
+        return Colour::byIndex(Colour::kByLayer);
+    case 0xC1:
+        return Colour::byIndex(Colour::kByBlock);
+    default:
+        return index != 0 ? Colour::byIndex(index) : Colour::trueColour(word);
+    }
+}
+
+} // namespace
+
+Colour BitReader::CMC2004(std::size_t maxString) {
+    const int index = BS();
+    const auto word = static_cast<std::uint32_t>(BL());
+    const std::uint8_t names = RC();
+    if (names & 1) {
+        TV(maxString); // colour name
+    }
+    if (names & 2) {
+        TV(maxString); // book name
+    }
+    return colourFromWord(word, index);
+}
+
+Colour BitReader::ENC(bool& bookHandle) {
+    const auto number = static_cast<std::uint16_t>(BS());
+    bookHandle = (number & 0x4000) != 0;
+    Colour colour = Colour::byIndex(number & 0xFFF);
+    if (bookHandle) {
+        colour = Colour::byIndex(Colour::kByBlock); // the book's colour object holds the RGB
+    } else if (number & 0x8000) {
+        colour = colourFromWord(static_cast<std::uint32_t>(BL()), 0);
+    }
+    if (number & 0x2000) {
+        BL(); // transparency
+    }
+    return colour;
+}
+
+int BitReader::BOT() {
+    switch (BB()) {
+    case 0:
+        return RC();
+    case 1:
+        return RC() + 0x1F0;
+    default:
+        return RS();
+    }
 }
 
 Vec3 BitReader::BE(bool r2000) {

@@ -49,6 +49,13 @@ public:
     // TV: a length and that many bytes in the drawing's code page, given as UTF-8.
     std::string TV(std::size_t maxBytes);
     Colour CMC(); // releases 13 to 2000: an index
+    // TU: a length and that many UTF-16 units, given as UTF-8 (the strings of 2007 and later).
+    std::string TU(std::size_t maxBytes);
+    // From 2007 on, every TV of an object's data lies in its string stream: reads go there.
+    void setStrings(BitReader* strings) { m_strings = strings; }
+    Colour CMC2004(std::size_t maxString); // 2004 and later: index, RGB, names
+    Colour ENC(bool& bookHandle);          // 2004 and later, entities: index or RGB, book, transparency
+    int BOT();                             // 2010 and later: the object type
     Vec3 threeBD() { return {BD(), BD(), BD()}; }
     Vec3 twoRD() { return {RD(), RD(), 0}; }
     Vec3 twoBD() { return {BD(), BD(), 0}; }
@@ -62,6 +69,7 @@ private:
     std::uint64_t m_pos = 0;
     std::uint64_t m_end = 0;
     bool m_ok = true;
+    BitReader* m_strings = nullptr;
 };
 
 // Bytes of a single-byte code page as UTF-8 (Latin-1 for the upper half: what the usual ANSI pages

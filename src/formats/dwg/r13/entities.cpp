@@ -179,9 +179,16 @@ bool readLwPolyline(BitReader& r, const ObjectContext& c, Entity& e) {
     return r.ok();
 }
 
-bool readSpline(BitReader& r, Entity& e) {
+bool readSpline(BitReader& r, const ObjectContext& c, Entity& e) {
     Spline spline;
-    const std::int32_t scenario = r.BL();
+    std::int32_t scenario = r.BL();
+    if (c.r2013) {
+        const std::int32_t flags = r.BL();
+        r.BL(); // knot parameterisation
+        if (flags & 1) {
+            scenario = 2; // made from fit points
+        }
+    }
     spline.degree = r.BL();
     const std::uint64_t left = r.endBit() - r.position();
     if (scenario == 2) {
@@ -351,6 +358,9 @@ bool readEntityShape(const std::string& kind, BitReader& r, const ObjectContext&
         e.extrusion = r.threeBD();
         text.direction = r.threeBD();
         text.referenceWidth = r.BD();
+        if (c.r2007) {
+            r.BD(); // the box's height
+        }
         text.height = r.BD();
         text.attachment = static_cast<std::uint8_t>(r.BS());
         r.BS(); // drawing direction
@@ -362,9 +372,12 @@ bool readEntityShape(const std::string& kind, BitReader& r, const ObjectContext&
             text.lineSpacing = r.BD();
         }
         e.shape = std::move(text);
-    } else if (kind == "INSERT" || kind == "MINSERT") {
-        e.shape = readInsert(r, c, e, kind == "MINSERT");
-    } else if (kind.starts_with("DIMENSION_")) {
+    } else if (kind == "INSERT" || kind == "MINSERT" || kind == "ACAD_TABLE") {
+        e.shape = readInsert(r, c, e, kind == "MINSERT"); // a table is drawn through its block
+    } else if (kind.starts_with("DIMENSION_") || kind == "ARC_DIMENSION" || kind == "LARGE_RADIAL_DIMENSION") {
+        if (c.r2010) {
+            r.RC(); // the dimension's own version
+        }
         e.extrusion = r.threeBD(); // drawn through its block, inserted as is
         e.extrusion = {0, 0, 1};
         e.shape = Insert{};
@@ -406,14 +419,14 @@ bool readEntityShape(const std::string& kind, BitReader& r, const ObjectContext&
         out.vertex.position = r.threeBD();
         out.isVertex = (flags & 16) == 0;
         return false;
-    } else if (kind == "HATCH" && !c.r2004) {
-        return readHatch(r, e);
+    } else if (kind == "HATCH") {
+        return readHatch(r, e, c.r2004, c.r2010);
     } else if (kind == "LEADER") {
         return readLeader(r, e);
     } else if (kind == "IMAGE" || kind == "WIPEOUT") {
         return readImageFrame(r, e);
     } else if (kind == "SPLINE") {
-        return readSpline(r, e);
+        return readSpline(r, c, e);
     } else if (kind == "RAY" || kind == "XLINE") {
         Ray ray;
         ray.base = r.threeBD();

@@ -14,7 +14,9 @@ constexpr std::uint32_t kMaxPoints = 1u << 20; // per entity; the drawing's own 
 bool readEntityShape(const std::string& kind, BitReader& r, const ObjectContext& context, ParsedObject& out);
 
 // HATCH's boundary loops (the pattern itself is not read: a pattern is drawn as its boundary).
-bool readHatch(BitReader& r, Entity& e);
+// From 2004 on a gradient's description comes first (`r2004`), and from 2010 on spline edges carry
+// their fit points (`r2010`).
+bool readHatch(BitReader& r, Entity& e, bool r2004 = false, bool r2010 = false);
 
 // MTEXT's text with its formatting codes removed; paragraphs end with '\n'.
 std::string plainMText(std::string_view text);

@@ -13,7 +13,7 @@ void counterClockwise(double& start, double& end, bool ccw) {
     }
 }
 
-bool readHatchEdge(BitReader& r, std::vector<BoundaryPiece>& loop, std::uint64_t& budget) {
+bool readHatchEdge(BitReader& r, std::vector<BoundaryPiece>& loop, std::uint64_t& budget, bool r2010) {
     switch (r.RC()) {
     case 1: {
         Line line;
@@ -65,6 +65,14 @@ bool readHatchEdge(BitReader& r, std::vector<BoundaryPiece>& loop, std::uint64_t
                 spline.weights.push_back(r.BD());
             }
         }
+        if (r2010) {
+            const auto fits = static_cast<std::uint32_t>(r.BL());
+            if (!r.ok() || fits > budget || fits * 4ull > r.endBit() - r.position()) {
+                return false;
+            }
+            budget -= fits;
+            r.skipBits(fits * 128ull + 4 * 64); // fit points and the end tangents, raw doubles
+        }
         loop.emplace_back(std::move(spline));
         return true;
     }
@@ -73,10 +81,35 @@ bool readHatchEdge(BitReader& r, std::vector<BoundaryPiece>& loop, std::uint64_t
     }
 }
 
+// Up to the boundary loops: the pattern itself is drawn as its boundary.
+// A gradient fill's description, not drawn: the hatch shows as its boundary either way.
+bool skipGradient(BitReader& r) {
+    r.BL(); // is a gradient
+    r.BL();
+    r.BD(); // angle
+    r.BD(); // shift
+    r.BL(); // single colour
+    r.BD(); // tint
+    const auto colours = static_cast<std::uint32_t>(r.BL());
+    if (!r.ok() || colours > 1024) {
+        return false;
+    }
+    for (std::uint32_t i = 0; i < colours && r.ok(); ++i) {
+        r.BD();
+        r.BS();
+        r.BL(); // RGB
+        r.RC();
+    }
+    r.TV(256); // gradient name
+    return r.ok();
+}
+
 } // namespace
 
-// Up to the boundary loops: the pattern itself is drawn as its boundary.
-bool readHatch(BitReader& r, Entity& e) {
+bool readHatch(BitReader& r, Entity& e, bool r2004, bool r2010) {
+    if (r2004 && !skipGradient(r)) {
+        return false;
+    }
     Hatch hatch;
     hatch.elevation = r.BD();
     e.extrusion = r.threeBD();
@@ -115,7 +148,7 @@ bool readHatch(BitReader& r, Entity& e) {
             }
             budget -= edges;
             for (std::uint32_t i = 0; i < edges && r.ok(); ++i) {
-                if (!readHatchEdge(r, loop, budget)) {
+                if (!readHatchEdge(r, loop, budget, r2010)) {
                     return false;
                 }
             }

@@ -4,6 +4,7 @@
 #include "formats/dwg/r13/headervars.h"
 #include "formats/dwg/r13/objects.h"
 #include "formats/dwg/r13/sections.h"
+#include "formats/dwg/r13/stringstream.h"
 
 #include <algorithm>
 #include <array>
@@ -34,7 +35,34 @@ std::vector<DwgClass> readClasses(const DwgSections& sections, Drawing& drawing,
     }
     const std::uint32_t size = le32(bytes.data() + 16);
     const std::span<const std::uint8_t> data(bytes.data() + 20, bytes.size() - 20);
+    const bool r2004 = sections.version >= "AC1018";
+    const bool r2007 = sections.version >= "AC1021";
     BitReader r(data, std::min<std::uint64_t>(size, data.size()) * 8ull);
+    // From 2007 on, the strings lie at the end, found as in an object; the data stops where they start.
+    BitReader strings(data);
+    if (r2007) {
+        if ((sections.version >= "AC1024" && sections.maintenance > 3) || sections.version > "AC1027") {
+            r.RL(); // the size's high half
+        }
+        const std::uint64_t start = r.position();
+        const std::uint64_t flagAt = start + r.RL() - 1;
+        const auto range = findStringStream(data, flagAt + 1);
+        if (!range || !r.ok()) {
+            warn(drawing, "classes' strings not found");
+            return names;
+        }
+        strings = BitReader(data, range->end);
+        strings.seek(range->begin);
+        r = BitReader(data, range->begin);
+        r.seek(start + 32);
+        r.setStrings(&strings);
+    }
+    if (r2004) {
+        r.BS(); // the highest class number
+        r.RC();
+        r.RC();
+        r.B();
+    }
     while (r.ok() && r.endBit() - r.position() > 8 * 8 && names.size() < kMaxClasses) {
         const int number = static_cast<std::uint16_t>(r.BS());
         r.BS(); // proxy flags
@@ -43,6 +71,13 @@ std::vector<DwgClass> readClasses(const DwgSections& sections, Drawing& drawing,
         std::string dxfName = r.TV(maxString);
         r.B();
         const int itemClass = static_cast<std::uint16_t>(r.BS());
+        if (r2004) {
+            r.BL(); // objects of this class
+            r.BL(); // release and maintenance release
+            r.BL();
+            r.BL();
+            r.BL();
+        }
         if (!r.ok() || number < 500) {
             break;
         }
@@ -99,14 +134,16 @@ std::vector<std::pair<std::uint64_t, std::int64_t>> readObjectMap(const DwgSecti
     return map;
 }
 
-bool readObjectBytes(ByteSource& source, std::int64_t offset, std::vector<std::uint8_t>& out) {
+// From 2010 on, the size of the handle stream follows the object's size.
+bool readObjectBytes(ByteSource& source, std::int64_t offset, bool r2010, std::vector<std::uint8_t>& out,
+                     std::uint64_t& handleStreamBits) {
     if (offset < 0) {
         return false;
     }
-    std::array<std::uint8_t, 4> head{};
+    std::array<std::uint8_t, 14> head{};
     const auto at = static_cast<std::uint64_t>(offset);
     const std::uint64_t available = source.size() > at ? source.size() - at : 0;
-    if (available < 2 || !source.readAt(at, std::span(head).first(std::min<std::uint64_t>(4, available)))) {
+    if (available < 2 || !source.readAt(at, std::span(head).first(std::min<std::uint64_t>(head.size(), available)))) {
         return false;
     }
     std::uint32_t size = head[0] | ((head[1] & 0x7F) << 8);
@@ -120,6 +157,16 @@ bool readObjectBytes(ByteSource& source, std::int64_t offset, std::vector<std::u
     }
     if (size == 0 || size > kMaxObjectSize) {
         return false;
+    }
+    handleStreamBits = 0;
+    if (r2010) {
+        const std::size_t have = static_cast<std::size_t>(std::min<std::uint64_t>(head.size(), available));
+        BitReader mc(std::span<const std::uint8_t>(head.data() + sizeBytes, have - sizeBytes));
+        handleStreamBits = mc.MC();
+        if (!mc.ok()) {
+            return false;
+        }
+        sizeBytes += mc.position() / 8;
     }
     return source.readVector(at + sizeBytes, size, out);
 }
@@ -165,6 +212,9 @@ GeometryResult readObjectGeometry(const DwgSections& sections, const GeometryLim
     ObjectContext context;
     context.r2000 = sections.version >= "AC1015";
     context.r2004 = sections.version >= "AC1018";
+    context.r2007 = sections.version >= "AC1021";
+    context.r2010 = sections.version >= "AC1024";
+    context.r2013 = sections.version >= "AC1027";
     context.maxString = limits.maxStringBytes;
     const HeaderVariables vars = readHeaderVariables(sections.header, sections.version, limits.maxStringBytes);
     if (vars.ok) {
@@ -185,8 +235,10 @@ GeometryResult readObjectGeometry(const DwgSections& sections, const GeometryLim
     std::uint64_t bytesRead = 0;
     std::size_t vertices = 0, failed = 0;
     std::vector<std::uint8_t> buffer;
+    std::uint64_t handleStreamBits = 0;
     for (const auto& [handle, offset] : map) {
-        if (!readObjectBytes(*sections.objects, offset, buffer) || (bytesRead += buffer.size()) > limits.maxBytes) {
+        if (!readObjectBytes(*sections.objects, offset, context.r2010, buffer, handleStreamBits) ||
+            (bytesRead += buffer.size()) > limits.maxBytes) {
             ++failed;
             if (bytesRead > limits.maxBytes) {
                 drawing.truncated = true;
@@ -196,7 +248,7 @@ GeometryResult readObjectGeometry(const DwgSections& sections, const GeometryLim
             continue;
         }
         ParsedObject object;
-        if (!parseObject(buffer, context, classNames, object)) {
+        if (!parseObject(buffer, context, classNames, object, handleStreamBits)) {
             ++failed;
             continue;
         }
@@ -292,7 +344,8 @@ GeometryResult readObjectGeometry(const DwgSections& sections, const GeometryLim
         const auto layer = layerIndex.find(object.layer);
         entity.layer = layer == layerIndex.end() ? 0 : layer->second;
         if (auto* insert = std::get_if<Insert>(&entity.shape)) {
-            const std::size_t which = object.kind.starts_with("DIMENSION_") ? 1 : 0;
+            const std::size_t which =
+                object.kind.starts_with("DIMENSION_") || object.kind.ends_with("_DIMENSION") ? 1 : 0;
             const auto block = which < object.refs.size() ? blockIndex.find(object.refs[which]) : blockIndex.end();
             if (block == blockIndex.end()) {
                 ++drawing.skipped[object.kind];

@@ -1,6 +1,7 @@
 #include "formats/dwg/r13/objects.h"
 
 #include "formats/dwg/r13/entities.h"
+#include "formats/dwg/r13/stringstream.h"
 
 #include <array>
 
@@ -104,6 +105,10 @@ bool isEntityType(int type) {
 
 void readTableEntry(BitReader& r, const ObjectContext& context, ParsedObject& out) {
     out.name = r.TV(context.maxString);
+    if (context.r2007) {
+        r.BS(); // xref index, the dependent flag within
+        return;
+    }
     r.B();  // 64-flag
     r.BS(); // xref index
     r.B();  // xref dependent
@@ -112,9 +117,9 @@ void readTableEntry(BitReader& r, const ObjectContext& context, ParsedObject& ou
 } // namespace
 
 bool parseObject(std::span<const std::uint8_t> data, const ObjectContext& context, const std::vector<DwgClass>& classes,
-                 ParsedObject& out) {
+                 ParsedObject& out, std::uint64_t handleStreamBits) {
     BitReader r(data);
-    const int type = static_cast<std::uint16_t>(r.BS());
+    const int type = context.r2010 ? r.BOT() : static_cast<std::uint16_t>(r.BS());
     if (type >= 500) {
         const std::size_t index = static_cast<std::size_t>(type - 500);
         if (index < classes.size()) {
@@ -126,8 +131,23 @@ bool parseObject(std::span<const std::uint8_t> data, const ObjectContext& contex
         out.entity = isEntityType(type);
     }
     std::uint64_t handleBits = 0;
-    if (context.r2000) {
+    if (context.r2010) {
+        if (handleStreamBits > data.size() * 8ull) {
+            return false;
+        }
+        handleBits = data.size() * 8ull - handleStreamBits;
+    } else if (context.r2000) {
         handleBits = r.RL();
+    }
+    // From 2007 on the strings lie apart, just before the handles.
+    BitReader strings(data, handleBits);
+    if (context.r2007) {
+        if (const auto range = findStringStream(data, handleBits)) {
+            strings.seek(range->begin);
+        } else {
+            strings.seek(handleBits);
+        }
+        r.setStrings(&strings);
     }
     out.handle = r.H().value;
     for (int guard = 0; guard < 4096; ++guard) { // extended data, skipped by length
@@ -143,25 +163,42 @@ bool parseObject(std::span<const std::uint8_t> data, const ObjectContext& contex
     }
     std::uint32_t reactors = 0;
     bool byLayerLinetype = true, noLinks = true;
-    std::uint8_t linetypeFlags = 0, plotFlags = 0;
+    std::uint8_t linetypeFlags = 0, plotFlags = 0, materialFlags = 0, visualStyles = 0;
+    bool xdictionary = true, colourBook = false;
     if (out.entity) {
         if (r.B()) {
-            r.skipBits(r.RL() * 8ull); // the graphic data
+            const std::uint64_t graphicBytes = context.r2010 ? r.BLL() : r.RL();
+            r.skipBits(graphicBytes * 8ull); // the graphic data
         }
         if (!context.r2000) {
             handleBits = r.RL();
         }
         out.entMode = r.BB();
         reactors = static_cast<std::uint32_t>(r.BL());
+        if (context.r2004) {
+            xdictionary = !r.B();
+        }
+        if (context.r2013) {
+            r.B(); // binary data of its own
+        }
         if (!context.r2000) {
             byLayerLinetype = r.B();
         }
-        noLinks = r.B();
-        out.shape.colour = r.CMC();
+        if (!context.r2004) {
+            noLinks = r.B();
+        }
+        out.shape.colour = context.r2004 ? r.ENC(colourBook) : r.CMC();
         r.BD(); // linetype scale
         if (context.r2000) {
             linetypeFlags = r.BB();
+            if (context.r2007) {
+                materialFlags = r.BB();
+                r.RC(); // shadows
+            }
             plotFlags = r.BB();
+            if (context.r2010) {
+                visualStyles = static_cast<std::uint8_t>(r.B() + r.B() + r.B());
+            }
         }
         out.shape.invisible = (r.BS() & 1) != 0;
         if (context.r2000) {
@@ -172,6 +209,12 @@ bool parseObject(std::span<const std::uint8_t> data, const ObjectContext& contex
             handleBits = r.RL();
         }
         reactors = static_cast<std::uint32_t>(r.BL());
+        if (context.r2004) {
+            xdictionary = !r.B();
+        }
+        if (context.r2013) {
+            r.B(); // binary data of its own
+        }
     }
     if (!r.ok() || handleBits > data.size() * 8ull) {
         return false;
@@ -184,8 +227,13 @@ bool parseObject(std::span<const std::uint8_t> data, const ObjectContext& contex
     for (std::uint32_t i = 0; i < reactors && h.ok(); ++i) {
         h.H(out.handle);
     }
-    h.H(out.handle); // extension dictionary
+    if (xdictionary) {
+        h.H(out.handle);
+    }
     if (out.entity) {
+        if (colourBook) {
+            h.H(out.handle);
+        }
         if (!context.r2000) {
             out.layer = h.H(out.handle).value;
             if (!byLayerLinetype) {
@@ -201,7 +249,13 @@ bool parseObject(std::span<const std::uint8_t> data, const ObjectContext& contex
             if (linetypeFlags == 3) {
                 h.H(out.handle);
             }
+            if (materialFlags == 3) {
+                h.H(out.handle);
+            }
             if (plotFlags == 3) {
+                h.H(out.handle);
+            }
+            for (int i = 0; i < visualStyles; ++i) {
                 h.H(out.handle);
             }
         }
@@ -229,17 +283,20 @@ bool parseObject(std::span<const std::uint8_t> data, const ObjectContext& contex
             r.B();
             r.B();
         }
-        out.layerColour = r.CMC();
+        out.layerColour = context.r2004 ? r.CMC2004(context.maxString) : r.CMC();
         return r.ok();
     }
     if (out.kind == "BLOCK_HEADER") {
         readTableEntry(r, context, out);
         r.B(); // anonymous
         r.B(); // has attributes
-        r.B(); // is an external reference
-        r.B(); // overlaid
+        const bool external = r.B();
+        const bool overlaid = r.B();
         if (context.r2000) {
             r.B(); // loaded
+        }
+        if (context.r2004 && !external && !overlaid) {
+            r.BL(); // owned objects
         }
         out.base = r.threeBD();
         return true; // the name is what matters; a base point that does not parse stays 0

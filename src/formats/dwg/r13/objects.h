@@ -14,6 +14,9 @@ namespace dsc::dwg {
 struct ObjectContext {
     bool r2000 = false; // 2000 and later: the compact codes for points, extrusions and thicknesses
     bool r2004 = false; // 2004 and later: kinds whose later fields are not read yet are skipped
+    bool r2007 = false; // 2007 and later: strings apart, in UTF-16
+    bool r2010 = false; // 2010 and later: the handle stream's size given before the type
+    bool r2013 = false;
     std::size_t maxString = 64 * 1024;
 };
 
@@ -49,8 +52,9 @@ struct ParsedObject {
 };
 
 // Reads the object whose bytes (after its size) are `data`; false when even its common data does
-// not parse. `classes` are indexed by type number - 500.
+// not parse. `classes` are indexed by type number - 500. From 2010 on, `handleStreamBits` is the
+// handle stream's size that preceded the data.
 bool parseObject(std::span<const std::uint8_t> data, const ObjectContext& context, const std::vector<DwgClass>& classes,
-                 ParsedObject& out);
+                 ParsedObject& out, std::uint64_t handleStreamBits = 0);
 
 } // namespace dsc::dwg

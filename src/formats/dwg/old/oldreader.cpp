@@ -3,6 +3,7 @@
 
 #include "formats/dwg/geometry.h"
 #include "formats/dwg/old/oldrecords.h"
+#include "formats/dwg/old/release1.h"
 
 #include <cstring>
 #include <vector>
@@ -172,9 +173,7 @@ GeometryResult readOldDrawing(ByteSource& src, const std::string& version, const
     Drawing& d = result.drawing;
     d.release = version;
     if (version.starts_with("AC1.")) {
-        result.error = GeometryError::UnsupportedRelease;
-        result.detail = "geometry of " + version + " not read";
-        return result;
+        return old::readRelease1(src, version, limits);
     }
     std::uint8_t h[0xC8];
     if (!src.readAt(0, h)) {

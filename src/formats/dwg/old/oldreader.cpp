@@ -154,7 +154,13 @@ void readSection(ByteSource& src, Section s, bool blocks, Drawing& d, const Geom
         pos += size;
         if (blocks && r->kind == RecordKind::BlockBegin) {
             collect.flush(out ? *out : orphans);
-            out = blockIndex < d.blocks.size() ? &d.blocks[blockIndex++].entities : &orphans;
+            if (blockIndex < d.blocks.size()) {
+                auto& block = d.blocks[blockIndex++];
+                block.base = std::get<Point>(r->entity.shape).position;
+                out = &block.entities;
+            } else {
+                out = &orphans;
+            }
             collect.m_inBlock = true;
             continue;
         }

@@ -299,6 +299,9 @@ std::optional<Record> decodeRecord(std::span<const std::uint8_t> bytes, std::siz
         break;
     }
     case 12:
+        // The block's base point: what its inserts place at their own position.
+        // A record too short for it (none seen) keeps the origin rather than losing the block.
+        e.shape = Point{c.data.size() - c.pos >= 16 ? c.p2(elevation) : Vec3{}};
         r.kind = RecordKind::BlockBegin;
         r.dxfName = "BLOCK";
         break;

@@ -123,7 +123,7 @@ public:
     // Inserts name their block, which may be defined later.
     void resolve() {
         for (const auto& p : m_pending) {
-            auto& list = p.list >= 0 ? m_drawing.blocks[static_cast<std::size_t>(p.list)].entities
+            auto& list = p.list >= 0        ? m_drawing.blocks[static_cast<std::size_t>(p.list)].entities
                          : p.list == kModel ? m_drawing.entities
                                             : m_repeated;
             const auto it = m_byName.find(p.name);

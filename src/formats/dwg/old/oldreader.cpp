@@ -1,5 +1,6 @@
 // Drawings of releases 2.5 to 12: a fixed header with the sections' offsets and the tables'
-// places, then the entity section, the tables and the block section, each a run of records.
+// places, then the entity section, the tables, the block section and (releases 11 and 12) an
+// extra entity section, each a run of records. Release 1.x has its own reader.
 
 #include "formats/dwg/geometry.h"
 #include "formats/dwg/old/oldrecords.h"
@@ -190,6 +191,8 @@ GeometryResult readOldDrawing(ByteSource& src, const std::string& version, const
         return {std::move(d), GeometryError::Damaged, "entity section ends before it starts"};
     }
     const Section blocks{le32(h + 0x1C), le32(h + 0x20) & 0x00FFFFFFu};
+    // Releases 11 and 12 add a third run of model-space records after the block section.
+    const Section extra{le32(h + 0x24), version == "AC1009" ? le32(h + 0x28) & 0x00FFFFFFu : 0};
     d.extMin = {f64At(h + 0x78), f64At(h + 0x80), f64At(h + 0x88)};
     d.extMax = {f64At(h + 0x90), f64At(h + 0x98), f64At(h + 0xA0)};
     d.hasExtents = d.extMin.x <= d.extMax.x && d.extMin.y <= d.extMax.y;
@@ -235,6 +238,7 @@ GeometryResult readOldDrawing(ByteSource& src, const std::string& version, const
     std::uint64_t budget = limits.maxBytes;
     readSection(src, entities, false, d, limits, budget);
     readSection(src, blocks, true, d, limits, budget);
+    readSection(src, extra, false, d, limits, budget);
     for (auto& e : d.entities) {
         if (e.layer < 0 || static_cast<std::size_t>(e.layer) >= d.layers.size()) {
             e.layer = 0;

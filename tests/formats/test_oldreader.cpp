@@ -305,6 +305,18 @@ TEST(OldReader, Release1DamagedCopiesReadCleanly) {
     EXPECT_EQ(l.drawing.entities.size(), 10u);
 }
 
+// Release 2.6 gives z to some corners of a 3D face only, as its first flag byte says.
+TEST(OldReader, FaceWithSomeCornersFlat) {
+    if (!test::haveSamples()) {
+        GTEST_SKIP() << "no samples";
+    }
+    const auto r = readSample(test::samplesDir() / "dwg" / "geometry" / "old" / "AC1003__entity__3dface__3DFACE2.DWG");
+    const auto& f = std::get<Face3d>(r.drawing.entities.at(0).shape);
+    EXPECT_EQ(f.corners[0], (Vec3{0, 0, 0}));
+    EXPECT_EQ(f.corners[1], (Vec3{1, 1, 1}));
+    EXPECT_EQ(f.corners[3], (Vec3{3, 3, 3}));
+}
+
 // A block's base point is what its inserts put at their own position.
 TEST(OldReader, BlockBasePoints) {
     if (!test::haveSamples()) {

@@ -66,6 +66,44 @@ Bytes oldDrawing() {
     return b;
 }
 
+// A drawing of release 1.40: a block of one line, its insert, a repeated circle and a text.
+Bytes release1Drawing() {
+    Bytes b(0x202, 0);
+    std::memcpy(b.data(), "AC1.40", 6);
+    const auto s16 = [&](int v) {
+        b.push_back(static_cast<std::uint8_t>(v & 0xFF));
+        b.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
+    };
+    const auto f64 = [&](double v) {
+        std::uint8_t raw[8];
+        std::memcpy(raw, &v, 8);
+        b.insert(b.end(), raw, raw + 8);
+    };
+    const auto name = [&](const char* n) {
+        s16(static_cast<int>(std::strlen(n)));
+        b.insert(b.end(), n, n + std::strlen(n));
+    };
+    int records = 0;
+    const auto record = [&](int type) {
+        s16(type);
+        s16(1);
+        ++records;
+    };
+    record(12), name("B"), f64(1), f64(1);                           // BLOCK B based at (1, 1)
+    record(1), f64(1), f64(1), f64(2), f64(2);                       // its LINE
+    record(13);                                                      // ENDBLK
+    record(14), name("B"), f64(4), f64(4), f64(1), f64(1), f64(0.5); // INSERT
+    record(5);                                                       // a repeated group of
+    record(3), f64(0), f64(0), f64(0.5);                             // one CIRCLE,
+    record(6), s16(2), s16(3), f64(1), f64(1);                       // two columns by three rows
+    record(7), f64(0), f64(-1), f64(0.5), f64(0), name("AB");
+    b[0x24] = static_cast<std::uint8_t>(b.size() & 0xFF);
+    b[0x25] = static_cast<std::uint8_t>(b.size() >> 8);
+    b[0x28] = static_cast<std::uint8_t>(records);
+    b[0xCA] = 7; // layer 1's colour
+    return b;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -78,6 +116,7 @@ int main(int argc, char** argv) {
     }
     save(root / "slide", "empty.sld", SlideWriter().end().bytes());
     save(root / "dwgold", "line_circle_ac1006.dwg", oldDrawing());
+    save(root / "dwgold", "block_repeat_text_ac140.dwg", release1Drawing());
     const Bytes lib = writeLibrary({{"PORTE", exampleSlide({})}, {"FENETRE_GAUCHE", exampleSlide({1, true})}});
     save(root / "slidelibrary", "two_members.slb", lib);
     save(root / "slidelibrary", "shared_offsets.slb",

@@ -1,8 +1,10 @@
 // Drawings of releases 2.5 to 12: a fixed header with the sections' offsets and the tables'
-// places, then the entity section, the tables and the block section, each a run of records.
+// places, then the entity section, the tables, the block section and (releases 11 and 12) an
+// extra entity section, each a run of records. Release 1.x has its own reader.
 
 #include "formats/dwg/geometry.h"
 #include "formats/dwg/old/oldrecords.h"
+#include "formats/dwg/old/release1.h"
 
 #include <cstring>
 #include <vector>
@@ -153,7 +155,13 @@ void readSection(ByteSource& src, Section s, bool blocks, Drawing& d, const Geom
         pos += size;
         if (blocks && r->kind == RecordKind::BlockBegin) {
             collect.flush(out ? *out : orphans);
-            out = blockIndex < d.blocks.size() ? &d.blocks[blockIndex++].entities : &orphans;
+            if (blockIndex < d.blocks.size()) {
+                auto& block = d.blocks[blockIndex++];
+                block.base = std::get<Point>(r->entity.shape).position;
+                out = &block.entities;
+            } else {
+                out = &orphans;
+            }
             collect.m_inBlock = true;
             continue;
         }
@@ -172,9 +180,7 @@ GeometryResult readOldDrawing(ByteSource& src, const std::string& version, const
     Drawing& d = result.drawing;
     d.release = version;
     if (version.starts_with("AC1.")) {
-        result.error = GeometryError::UnsupportedRelease;
-        result.detail = "geometry of " + version + " not read";
-        return result;
+        return old::readRelease1(src, version, limits);
     }
     std::uint8_t h[0xC8];
     if (!src.readAt(0, h)) {
@@ -185,6 +191,8 @@ GeometryResult readOldDrawing(ByteSource& src, const std::string& version, const
         return {std::move(d), GeometryError::Damaged, "entity section ends before it starts"};
     }
     const Section blocks{le32(h + 0x1C), le32(h + 0x20) & 0x00FFFFFFu};
+    // Releases 11 and 12 add a third run of model-space records after the block section.
+    const Section extra{le32(h + 0x24), version == "AC1009" ? le32(h + 0x28) & 0x00FFFFFFu : 0};
     d.extMin = {f64At(h + 0x78), f64At(h + 0x80), f64At(h + 0x88)};
     d.extMax = {f64At(h + 0x90), f64At(h + 0x98), f64At(h + 0xA0)};
     d.hasExtents = d.extMin.x <= d.extMax.x && d.extMin.y <= d.extMax.y;
@@ -230,6 +238,7 @@ GeometryResult readOldDrawing(ByteSource& src, const std::string& version, const
     std::uint64_t budget = limits.maxBytes;
     readSection(src, entities, false, d, limits, budget);
     readSection(src, blocks, true, d, limits, budget);
+    readSection(src, extra, false, d, limits, budget);
     for (auto& e : d.entities) {
         if (e.layer < 0 || static_cast<std::size_t>(e.layer) >= d.layers.size()) {
             e.layer = 0;

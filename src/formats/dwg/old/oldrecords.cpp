@@ -1,5 +1,6 @@
 #include "formats/dwg/old/oldrecords.h"
 
+#include <bit>
 #include <cstring>
 
 namespace dsc::dwg::old {
@@ -196,10 +197,15 @@ std::optional<Record> decodeRecord(std::span<const std::uint8_t> bytes, std::siz
         Face3d f;
         // The earliest releases with 3D faces store their corners flat, whatever the flags say.
         // Their corners' z are told by flags that differ between releases: the size tells too.
-        const bool faceZ = c.data.size() - c.pos >= 96;
-        for (auto& corner : f.corners) {
-            corner = c.p2();
-            corner.z = faceZ ? c.f64() : 0;
+        // Release 2.6 may give z to some corners only: the first flag byte's low bits say which,
+        // when the size agrees.
+        const std::size_t left = c.data.size() - c.pos;
+        const unsigned zBits = (flags >> 8) & 0x0Fu;
+        const bool perCorner = zBits != 0 && left == 64 + 8 * static_cast<std::size_t>(std::popcount(zBits));
+        const bool faceZ = left >= 96;
+        for (int i = 0; i < 4; ++i) {
+            f.corners[i] = c.p2();
+            f.corners[i].z = (perCorner ? (zBits >> i) & 1u : faceZ) ? c.f64() : 0;
         }
         if (bit(flags, 8) && c.data.size() - c.pos >= 2) {
             const auto edges = static_cast<std::uint16_t>(c.s16());
@@ -299,6 +305,9 @@ std::optional<Record> decodeRecord(std::span<const std::uint8_t> bytes, std::siz
         break;
     }
     case 12:
+        // The block's base point: what its inserts place at their own position.
+        // A record too short for it (none seen) keeps the origin rather than losing the block.
+        e.shape = Point{c.data.size() - c.pos >= 16 ? c.p2(elevation) : Vec3{}};
         r.kind = RecordKind::BlockBegin;
         r.dxfName = "BLOCK";
         break;

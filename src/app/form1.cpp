@@ -18,6 +18,7 @@
 #include <QByteArray>
 #include <QLabel>
 #include <QListWidget>
+#include <QPointer>
 
 #include <algorithm>
 #include <memory>
@@ -202,8 +203,17 @@ void Form1::DwgVignette1_Click() {
         return;
     }
     hideToTray();
-    const platform::LaunchOutcome outcome =
-        m_services.launcher->open(static_cast<std::uint64_t>(winId()), Fichier, Chemin);
+    // The associated program is looked up from the file's contents, which a slow share may take a
+    // while to give: the window goes on meanwhile, and is told the outcome later.
+    m_services.launcher->openAsync(static_cast<std::uint64_t>(winId()), Fichier, Chemin,
+                                   [self = QPointer<Form1>(this)](const platform::LaunchOutcome& outcome) {
+                                       if (self) {
+                                           self->launchEnded(outcome);
+                                       }
+                                   });
+}
+
+void Form1::launchEnded(const platform::LaunchOutcome& outcome) {
     if (outcome.result == platform::LaunchOutcome::Result::NoAssociation) {
         MessageBox::information(this, QStringLiteral("Absence d'association de fichier"),
                                 QStringLiteral("Ni AutoCAD ni LT ne sont associés aux fichiers .dwg !"));
@@ -223,7 +233,15 @@ void Form1::cmdPoubelle_Click() {
     if (MessageBox::question(this, QStringLiteral("Dessiscope"), deleteQuestion(path)) != MessageBox::Answer::Yes) {
         return;
     }
-    if (!SuppressFich(FichVi)) {
+    SuppressFich(FichVi, [self = QPointer<Form1>(this), path](bool trashed) {
+        if (self) {
+            self->trashEnded(trashed, path);
+        }
+    });
+}
+
+void Form1::trashEnded(bool trashed, const QString& path) {
+    if (!trashed) {
         // The file is still there: say so, and leave the display as it is.
         MessageBox::warning(this, QStringLiteral("Dessiscope"),
                             QStringLiteral("Le fichier n'a pas pu être mis à la corbeille :\n") + path +
@@ -240,9 +258,16 @@ void Form1::cmdPoubelle_Click() {
     clearFacts();
 }
 
-bool Form1::SuppressFich(const std::filesystem::path& sFileNames) {
+void Form1::SuppressFich(const std::filesystem::path& sFileNames, std::function<void(bool)> done) {
     m_lastTrashError.clear();
-    return m_services.trash->moveToTrash(sFileNames, m_lastTrashError);
+    // Moving to the trash may wait on a slow share: the outcome comes back later.
+    m_services.trash->moveToTrashAsync(
+        sFileNames, [self = QPointer<Form1>(this), done = std::move(done)](bool trashed, const std::string& reason) {
+            if (self) {
+                self->m_lastTrashError = reason;
+                done(trashed);
+            }
+        });
 }
 
 void Form1::cmdURL_Click() {

@@ -14,6 +14,7 @@
 #include <QWidget>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 class QAction;
@@ -91,7 +92,9 @@ public:
     void DwgVignette1_Click();
     // The trash button: asks, sends the selected file to the trash, clears what showed it.
     void cmdPoubelle_Click();
-    bool SuppressFich(const std::filesystem::path& sFileNames);
+    void SuppressFich(const std::filesystem::path& sFileNames, std::function<void(bool trashed)> done);
+    void launchEnded(const platform::LaunchOutcome& outcome);
+    void trashEnded(bool trashed, const QString& path);
     // The publisher link.
     void cmdURL_Click();
 

@@ -76,7 +76,9 @@ Thumbnail makeThumbnail(ByteSource& source, FileContent kind, int size, DrawingP
             out.detail = describe(s.status);
             return out;
         }
-        out.image = renderSlide(s.slide, size, size);
+        SlideDrawResult drawn;
+        out.image = renderSlide(s.slide, size, size, &drawn);
+        out.truncated = drawn.truncated;
     } else {
         out.detail = "not a drawing, a slide or a slide library";
         return out;

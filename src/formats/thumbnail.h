@@ -22,8 +22,9 @@ struct Thumbnail {
     enum class Source { Stored, Geometry }; // where a drawing's picture came from
     Status status = Status::Unreadable;
     Source source = Source::Stored;
-    std::string detail; // why there is no image
-    Raster image;       // fits size × size
+    std::string detail;     // why there is no image
+    Raster image;           // fits size × size
+    bool truncated = false; // a slide too costly to draw whole: what was drawn within the budget
     bool ok() const { return status == Status::Ok; }
 };
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace dsc::platform {
@@ -21,6 +22,15 @@ public:
     // from every other failure.
     virtual LaunchOutcome open(std::uint64_t ownerWindow, const std::filesystem::path& fileName,
                                const std::filesystem::path& folder) = 0;
+
+    using Done = std::function<void(const LaunchOutcome&)>;
+    // The same without waiting on the file (a slow share): `done` gets the outcome on this thread,
+    // from its event loop where the system can be asked asynchronously, before this returns where
+    // it cannot.
+    virtual void openAsync(std::uint64_t ownerWindow, const std::filesystem::path& fileName,
+                           const std::filesystem::path& folder, Done done) {
+        done(open(ownerWindow, fileName, folder));
+    }
 };
 
 Launcher& systemLauncher();

@@ -13,6 +13,7 @@
 #include "support/slidewriter.h"
 #include "support/testwindow.h"
 
+#include <QAbstractEventDispatcher>
 #include <QLabel>
 #include <QListWidget>
 #include <QSignalSpy>
@@ -127,6 +128,39 @@ TEST_F(Actions, OtherLaunchFailuresAreReported) {
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown[0].kind, MessageBox::Kind::Warning);
     EXPECT_TRUE(shown[0].text.contains(QStringLiteral("Failed to execute child process")));
+}
+
+// Opening and trashing wait on the file, which a slow share may hold: the window goes on, and is
+// told the outcome when it comes.
+TEST_F(Actions, LaunchAndTrashDoNotHoldTheWindow) {
+    // Where GIO's asynchronous calls finish: GLib's main context, run by the window's event loop.
+    EXPECT_TRUE(QAbstractEventDispatcher::instance()->inherits("QEventDispatcherGlib"));
+    click("plan.dwg");
+    launcher.hold = true;
+    launcher.next = {platform::LaunchOutcome::Result::Failed, "Erreur d'entrée/sortie"};
+    MessageBox::setNextAnswer(Answer::Ok);
+    form->DwgVignette1_Click(); // returns with the launch still pending
+    ASSERT_TRUE(launcher.held());
+    EXPECT_TRUE(MessageBox::takeShown().isEmpty());
+    launcher.release();
+    auto shown = MessageBox::takeShown();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].kind, MessageBox::Kind::Warning);
+    EXPECT_TRUE(shown[0].text.contains(QStringLiteral("Erreur d'entrée/sortie")));
+
+    form->AfficheFenetre();
+    trash.hold = true;
+    MessageBox::setNextAnswer(Answer::Yes);
+    form->cmdPoubelle_Click(); // returns with the file still there
+    ASSERT_TRUE(trash.held());
+    EXPECT_EQ(MessageBox::takeShown().size(), 1); // the question alone
+    EXPECT_TRUE(std::filesystem::exists(folder / "plan.dwg"));
+    EXPECT_FALSE(form->DwgVignette1->image().isNull());
+    trash.release();
+    EXPECT_EQ(trash.trashed, (std::vector<std::filesystem::path>{folder / "plan.dwg"}));
+    EXPECT_FALSE(std::filesystem::exists(folder / "plan.dwg"));
+    EXPECT_TRUE(form->DwgVignette1->image().isNull()); // what showed it is cleared
+    EXPECT_TRUE(MessageBox::takeShown().isEmpty());
 }
 
 TEST_F(Actions, ThumbnailClickWithNothingToOpenDoesNothing) {

@@ -10,8 +10,10 @@
 #include "support/slidewriter.h"
 
 #include <QPainter>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -65,6 +67,68 @@ TEST(SlideViewer, DrawsOnBlackAndShowsNothingForWhatItCannotResolve) {
     }
     viewer.setReference({dir / "lib.slb", "box", true});
     EXPECT_TRUE(viewer.hasSlide());
+}
+
+// A slide of many elements is not drawn again while painting when the viewer's size changes: the
+// last picture stands in, scaled, until the new one arrives from the drawing pool.
+TEST(SlideViewer, LargeSlideDrawnAgainOffTheWindowThread) {
+    test::SlideWriter w;
+    w.colour(1);
+    for (int i = 0; i < 30'000; ++i) {
+        w.vector(i % 572, 0, (i * 7) % 572, 291);
+    }
+    LoadedSlide loaded;
+    loaded.slide = readSlide(w.end().bytes());
+    loaded.status = SlideLoadStatus::Ok;
+    ASSERT_TRUE(loaded.ok());
+    const Slide copy = loaded.slide;
+
+    QThreadPool pool;
+    pool.setMaxThreadCount(1);
+    SlideViewer viewer;
+    viewer.setDrawingPool(&pool);
+    viewer.resize(200, 100);
+    viewer.setSlide({}, std::move(loaded), drawSlidePicture(&copy, viewer.pixelSize()));
+    viewer.grab();
+    EXPECT_FALSE(viewer.drawing()); // the picture given fits
+
+    // The pool's only thread held: painting at a new size must not wait for it.
+    QSemaphore held;
+    pool.start([&held] { held.acquire(); });
+    viewer.resize(400, 200);
+    const QImage meanwhile = viewer.grab().toImage();
+    EXPECT_TRUE(viewer.drawing());
+    EXPECT_EQ(viewer.picture().size(), QSize(200, 100));
+    EXPECT_GT(countColour(meanwhile, qRgb(255, 0, 0)), 1000); // the old picture, scaled
+    QSignalSpy drawn(&viewer, &SlideViewer::pictureDrawn);
+    held.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !viewer.drawing(); }));
+    EXPECT_EQ(drawn.count(), 1);
+    EXPECT_EQ(viewer.picture().size(), QSize(400, 200));
+    EXPECT_EQ(viewer.grab().toImage().convertToFormat(QImage::Format_RGB32),
+              drawSlidePicture(&copy, QSize(400, 200)).convertToFormat(QImage::Format_RGB32));
+
+    // Sizes that change while drawing: the picture ends at the last one.
+    pool.start([&held] { held.acquire(); });
+    viewer.resize(300, 150);
+    viewer.grab();
+    viewer.resize(320, 160);
+    viewer.grab();
+    held.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return viewer.picture().size() == QSize(320, 160); }));
+
+    // Another slide while one is drawn: the stale picture is dropped.
+    pool.start([&held] { held.acquire(); });
+    viewer.resize(330, 170);
+    viewer.grab();
+    LoadedSlide none;
+    none.status = SlideLoadStatus::NotASlide;
+    viewer.setSlide({}, std::move(none), drawSlidePicture(nullptr, viewer.pixelSize()));
+    held.release();
+    pool.waitForDone();
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(countColour(viewer.grab().toImage(), qRgb(0, 0, 0)), 330 * 170);
 }
 
 TEST(SlideRendering, KeepsTheHeaderAspectNotTheGrid) {

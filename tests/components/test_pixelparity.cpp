@@ -106,6 +106,23 @@ TEST(SlideRaster, FillsAlone) {
     EXPECT_LE(differing, 3); // at most the corners, where the outline's sides meet
 }
 
+// No real slide comes near the drawing budget, even drawn far larger than any screen.
+TEST(SlideRaster, RealSlidesStayWellInsideTheWorkBudget) {
+    DSC_REQUIRE_SAMPLES();
+    std::uint64_t most = 0;
+    for (const auto& ref : sampleReferences()) {
+        SCOPED_TRACE(ref);
+        const LoadedSlide s = test::loadSlideText(ref);
+        ASSERT_TRUE(s.ok());
+        SlideDrawResult drawn;
+        const Raster r = dsc::renderSlide(s.slide, 4096, 4096, &drawn);
+        EXPECT_FALSE(drawn.truncated);
+        EXPECT_LT(drawn.work, SlideDrawLimits{}.maxWork / 8); // 2,084,732 at most when written
+        most = std::max(most, drawn.work);
+    }
+    RecordProperty("most_work_at_4096", std::to_string(most));
+}
+
 TEST(Thumbnails, ScaledLikeQtsSmoothScaling) {
     DSC_REQUIRE_SAMPLES();
     int maxDifference = 0, compared = 0;

@@ -8,6 +8,7 @@
 #include "components/dwgvignette.h"
 #include "components/previewimages.h"
 #include "components/slideviewer.h"
+#include "formats/raster/slideraster.h"
 #include "formats/slides/slidelibrary.h"
 #include "formats/slides/slidereference.h"
 #include "support/allocationcounter.h"
@@ -25,6 +26,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <map>
@@ -175,6 +177,38 @@ TEST_F(Hostile, FiftyMegabytesOfVectors) {
     EXPECT_EQ(s.slide.elements.size(), SlideLimits{}.maxElements);
     click("vectors.sld");
     EXPECT_TRUE(form->Cliche1->hasSlide());
+    expectStillWorking();
+}
+
+// Polygons of thousands of edges cost their rows times their edges to fill: drawing stops at the
+// work budget with what is drawn, wherever the slide is shown.
+TEST_F(Hostile, ZigZagPolygonsStopAtTheDrawingBudget) {
+    test::SlideWriter w;
+    w.colour(2);
+    std::vector<std::pair<int, int>> zigzag;
+    for (int i = 0; i < 4000; ++i) {
+        zigzag.emplace_back(i * 571 / 3999, i % 2 ? 291 : 0); // every edge spans every row
+    }
+    for (int polygon = 0; polygon < 200; ++polygon) {
+        w.fill(zigzag);
+    }
+    test::writeFile(dir / "zigzag.sld", w.end().bytes());
+    const LoadedSlide s = test::loadSlideText((dir / "zigzag.sld").string());
+    ASSERT_TRUE(s.ok());
+    ASSERT_EQ(s.slide.elements.size(), 200u);
+    const SlideDrawLimits limits;
+    for (int size : {256, 2560}) {
+        SlideDrawResult drawn;
+        const Raster r = renderSlide(s.slide, size, size, &drawn);
+        ASSERT_FALSE(r.empty()) << size;
+        EXPECT_TRUE(drawn.truncated) << size;
+        EXPECT_LE(drawn.work, limits.maxWork) << size;
+        EXPECT_GT(drawn.work, limits.maxWork / 2) << size;                               // it drew what it could
+        EXPECT_NE(std::count(r.pixels.begin(), r.pixels.end(), 0xFFFFFF00u), 0) << size; // yellow shows
+    }
+    click("zigzag.sld");
+    EXPECT_TRUE(form->Cliche1->hasSlide());
+    EXPECT_FALSE(form->Cliche1->picture().isNull());
     expectStillWorking();
 }
 

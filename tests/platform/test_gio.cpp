@@ -5,6 +5,8 @@
 #include "support/dwgwriter.h"
 #include "support/samples.h"
 
+#include <gio/gio.h>
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -64,7 +66,64 @@ std::string waitForMarker() {
     return {};
 }
 
+// Runs the main context, as the window's event loop does, until `done` or ten seconds.
+void runMainContextUntil(const bool& done) {
+    bool late = false;
+    const guint timeout = g_timeout_add_seconds(
+        10, [](gpointer late) { return *static_cast<bool*>(late) = true, G_SOURCE_REMOVE; }, &late);
+    while (!done && !late) {
+        g_main_context_iteration(nullptr, TRUE);
+    }
+    if (!late) {
+        g_source_remove(timeout);
+    }
+}
+
 } // namespace
+
+// Without waiting: the call returns at once and the outcome comes through the main context.
+TEST(GioLauncher, OpensWithoutWaitingOnTheFile) {
+    const auto folder = g_home / "plus tard";
+    std::filesystem::create_directories(folder);
+    test::writeFile(folder / "plan.dwg", test::drawingWith(2, test::Bytes(64, 0)).build());
+    bool done = false;
+    platform::LaunchOutcome outcome;
+    platform::systemLauncher().openAsync(0, "plan.dwg", folder.string() + "/",
+                                         [&](const platform::LaunchOutcome& o) { outcome = o, done = true; });
+    EXPECT_FALSE(done);
+    runMainContextUntil(done);
+    ASSERT_TRUE(done);
+    if (caseIs("associated")) {
+        EXPECT_EQ(outcome.result, platform::LaunchOutcome::Result::Started) << outcome.reason;
+        EXPECT_EQ(waitForMarker(), folder.string() + "\n" + (folder / "plan.dwg").string() + "\n");
+        std::filesystem::remove(g_home / "marker");
+    } else {
+        EXPECT_EQ(outcome.result, platform::LaunchOutcome::Result::NoAssociation);
+    }
+}
+
+TEST(GioTrash, TrashesWithoutWaitingOnTheFile) {
+    const auto file = g_home / "coupe BB.sld";
+    test::writeFile(file, {1, 2, 3});
+    bool done = false, trashed = false;
+    std::string reason;
+    platform::systemTrash().moveToTrashAsync(
+        file, [&](bool ok, const std::string& why) { trashed = ok, reason = why, done = true; });
+    EXPECT_FALSE(done);
+    runMainContextUntil(done);
+    ASSERT_TRUE(done);
+    EXPECT_TRUE(trashed) << reason;
+    EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_TRUE(std::filesystem::exists(g_home / "data/Trash/files/coupe BB.sld"));
+    // A file that is not there: the reason comes the same way.
+    done = false;
+    platform::systemTrash().moveToTrashAsync(
+        file, [&](bool ok, const std::string& why) { trashed = ok, reason = why, done = true; });
+    runMainContextUntil(done);
+    ASSERT_TRUE(done);
+    EXPECT_FALSE(trashed);
+    EXPECT_FALSE(reason.empty());
+}
 
 TEST(GioLauncher, OpensTheDrawingInItsFolder) {
     if (!caseIs("associated")) {

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace dsc::test {
@@ -27,6 +28,21 @@ public:
         }
         return next;
     }
+
+    bool hold = false; // as a slow share would: the outcome waits for release()
+    void openAsync(std::uint64_t owner, const std::filesystem::path& fileName, const std::filesystem::path& folder,
+                   Done done) override {
+        if (!hold) {
+            done(open(owner, fileName, folder));
+            return;
+        }
+        m_held = [this, owner, fileName, folder, done = std::move(done)] { done(open(owner, fileName, folder)); };
+    }
+    bool held() const { return bool(m_held); }
+    void release() { std::exchange(m_held, {})(); }
+
+private:
+    std::function<void()> m_held;
 };
 
 class FakeTrash : public platform::Trash {
@@ -47,6 +63,20 @@ public:
         }
         return true;
     }
+
+    bool hold = false; // as a slow share would: the outcome waits for release()
+    void moveToTrashAsync(const std::filesystem::path& path, Done done) override {
+        if (!hold) {
+            Trash::moveToTrashAsync(path, std::move(done));
+            return;
+        }
+        m_held = [this, path, done = std::move(done)] { Trash::moveToTrashAsync(path, done); };
+    }
+    bool held() const { return bool(m_held); }
+    void release() { std::exchange(m_held, {})(); }
+
+private:
+    std::function<void()> m_held;
 };
 
 } // namespace dsc::test

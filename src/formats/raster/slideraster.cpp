@@ -28,7 +28,27 @@ struct Clip {
 
 class Painter {
 public:
-    Painter(Raster& raster, Clip clip) : m_raster(raster), m_clip(clip) {}
+    Painter(Raster& raster, Clip clip, std::uint64_t budget) : m_raster(raster), m_clip(clip), m_budget(budget) {}
+
+    std::uint64_t work() const { return m_work; }
+    bool stopped() const { return m_stopped; }
+
+    // Takes `cost` from the budget; false, and nothing more is drawn, once it would run out.
+    bool spend(std::uint64_t cost) {
+        if (m_stopped || cost > m_budget - m_work) {
+            m_stopped = true;
+            return false;
+        }
+        m_work += cost;
+        return true;
+    }
+
+    // What a line costs: the pixels along its longer axis, no more than cross the raster.
+    std::uint64_t lineCost(double ax, double ay, double bx, double by) const {
+        const double along = std::max(std::abs(bx - ax), std::abs(by - ay));
+        const double most = double(m_raster.width) + double(m_raster.height) + 4.0;
+        return 1 + static_cast<std::uint64_t>(std::isfinite(along) ? std::min(along, most) : most);
+    }
 
     void plot(int x, int y, std::uint32_t colour) {
         if (m_clip.contains(x, y)) {
@@ -40,6 +60,9 @@ public:
     // centre lies within the line stretched by half a pixel at both ends; across it, the pixel
     // under the line at that centre. A line of no length is one pixel.
     void line(double ax, double ay, double bx, double by, std::uint32_t colour) {
+        if (!spend(lineCost(ax, ay, bx, by))) {
+            return;
+        }
         if (ax == bx && ay == by) {
             plot(static_cast<int>(std::lround(ax)), static_cast<int>(std::lround(ay)), colour);
             return;
@@ -53,6 +76,14 @@ public:
     // not move the outline on.
     void outline(const std::vector<double>& xs, const std::vector<double>& ys, std::uint32_t colour) {
         const std::size_t n = xs.size();
+        std::uint64_t cost = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::size_t j = (i + 1) % n;
+            cost += lineCost(xs[i], ys[i], xs[j], ys[j]);
+        }
+        if (!spend(cost)) {
+            return;
+        }
         Joint joint;
         // The closing side ends where the first begins: its last pixel joins the first side.
         side(xs[n - 1], ys[n - 1], xs[0], ys[0], colour, 0, joint, Mode::LastPixelOnly);
@@ -93,6 +124,10 @@ public:
             m_edges.push_back(e);
             rowFirst = std::min(rowFirst, top);
             rowLast = std::max(rowLast, bottom);
+        }
+        // Every row of the polygon looks at every edge: a polygon of many tall edges is dear.
+        if (!m_edges.empty() && !spend(std::uint64_t(rowLast - rowFirst + 1) * m_edges.size())) {
+            return;
         }
         for (int row = rowFirst; row <= rowLast; ++row) {
             m_crossings.clear();
@@ -254,6 +289,9 @@ private:
 
     Raster& m_raster;
     Clip m_clip;
+    std::uint64_t m_budget;
+    std::uint64_t m_work = 0;
+    bool m_stopped = false;
     std::vector<Edge> m_edges;
     std::vector<Fixed> m_crossings;
 };
@@ -276,9 +314,10 @@ FitRect slideFitRect(const SlideHeader& h, const FitRect& box) {
     return {box.x + (box.width - w) / 2.0, box.y + (box.height - hgt) / 2.0, w, hgt};
 }
 
-void drawSlide(Raster& raster, const Slide& slide, const FitRect& box) {
+SlideDrawResult drawSlide(Raster& raster, const Slide& slide, const FitRect& box, const SlideDrawLimits& limits) {
+    SlideDrawResult result;
     if (raster.empty()) {
-        return;
+        return result;
     }
     const FitRect r = slideFitRect(slide.header, box);
     // Independent x and y scales: old slides have non-square pixels. The grid runs 0..hx inclusive,
@@ -294,11 +333,14 @@ void drawSlide(Raster& raster, const Slide& slide, const FitRect& box) {
               std::min(raster.width, static_cast<int>(std::lround(r.x + r.width))) - 1,
               std::min(raster.height, static_cast<int>(std::lround(r.y + r.height))) - 1};
     if (clip.right < clip.left || clip.bottom < clip.top) {
-        return;
+        return result;
     }
-    Painter painter(raster, clip);
+    Painter painter(raster, clip, limits.maxWork);
     std::vector<double> xs, ys;
     for (const auto& e : slide.elements) {
+        if (painter.stopped()) {
+            break; // what is drawn stays; the rest of the list is left out
+        }
         const std::uint32_t colour = 0xFF000000u | aciColour(e.colour);
         const SlidePoint* pts = slide.points.data() + e.first;
         if (e.kind == SlideElement::Kind::Line) {
@@ -314,9 +356,12 @@ void drawSlide(Raster& raster, const Slide& slide, const FitRect& box) {
         painter.fill(xs, ys, colour);
         painter.outline(xs, ys, colour); // so that thin triangles still show
     }
+    result.work = painter.work();
+    result.truncated = painter.stopped();
+    return result;
 }
 
-Raster renderSlide(const Slide& slide, int width, int height) {
+Raster renderSlide(const Slide& slide, int width, int height, SlideDrawResult* result, const SlideDrawLimits& limits) {
     Raster raster;
     if (width <= 0 || height <= 0) {
         return raster;
@@ -327,7 +372,10 @@ Raster renderSlide(const Slide& slide, int width, int height) {
     if (!allocateRaster(raster, w, h, 0xFF000000u)) {
         return raster;
     }
-    drawSlide(raster, slide, {0, 0, double(w), double(h)});
+    const SlideDrawResult drawn = drawSlide(raster, slide, {0, 0, double(w), double(h)}, limits);
+    if (result) {
+        *result = drawn;
+    }
     return raster;
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace dsc::dwg {
 
@@ -80,7 +81,9 @@ void DisplayList::flushIfFull() {
 
 void DisplayList::finish() {
     if (m_raster && !m_slide.elements.empty()) {
-        drawSlide(*m_raster, m_slide, {0, 0, double(m_raster->width), double(m_raster->height)});
+        // The drawing's own limits bound the segments; the slide budget is not for batches.
+        const SlideDrawLimits unbounded{std::numeric_limits<std::uint64_t>::max()};
+        drawSlide(*m_raster, m_slide, {0, 0, double(m_raster->width), double(m_raster->height)}, unbounded);
     }
     m_slide.elements.clear();
     m_slide.points.clear();

@@ -1,66 +1,13 @@
 #include "formats/dwg/old/oldrecords.h"
 
+#include "formats/dwg/old/cursor.h"
+
 #include <bit>
 #include <cstring>
 
 namespace dsc::dwg::old {
 
 namespace {
-
-// Sequential reads inside one record; a read past its end marks the cursor bad and yields zeros.
-struct Cursor {
-    std::span<const std::uint8_t> data;
-    std::size_t pos = 0;
-    bool bad = false;
-
-    bool have(std::size_t n) {
-        if (bad || n > data.size() - pos) {
-            bad = true;
-            return false;
-        }
-        return true;
-    }
-    std::uint8_t u8() { return have(1) ? data[pos++] : 0; }
-    std::int16_t s16() {
-        if (!have(2)) {
-            return 0;
-        }
-        const auto v = static_cast<std::int16_t>(data[pos] | (data[pos + 1] << 8));
-        pos += 2;
-        return v;
-    }
-    double f64() {
-        if (!have(8)) {
-            return 0;
-        }
-        double v;
-        std::memcpy(&v, data.data() + pos, 8);
-        pos += 8;
-        return v == v ? v : 0; // a NaN would poison every bound downstream
-    }
-    Vec3 p2(double z = 0) {
-        const double x = f64(), y = f64();
-        return {x, y, z};
-    }
-    Vec3 p3() {
-        const double x = f64(), y = f64(), z = f64();
-        return {x, y, z};
-    }
-    void skip(std::size_t n) {
-        if (have(n)) {
-            pos += n;
-        }
-    }
-    std::string text(std::size_t maxString) {
-        const auto n = static_cast<std::uint16_t>(s16());
-        if (!have(n)) {
-            return {};
-        }
-        auto s = toUtf8(data.subspan(pos, std::min<std::size_t>(n, maxString)));
-        pos += n;
-        return s;
-    }
-};
 
 // Entity-mode bits, then the two flag bytes whose meaning depends on the record's type.
 constexpr std::uint8_t kHasHandle = 0x20, kHasThickness = 0x08, kHasElevation = 0x04, kHasLinetype = 0x02,

@@ -5,6 +5,7 @@
 
 #include "formats/dwg/old/release1.h"
 
+#include "formats/dwg/old/cursor.h"
 #include "formats/dwg/old/oldrecords.h"
 
 #include <cstring>
@@ -16,49 +17,6 @@ namespace {
 
 constexpr std::size_t kHeaderSize = 0x202;
 constexpr std::size_t kLayers = 127; // numbered 1 to 127, their colours in the header
-
-struct Reader {
-    std::span<const std::uint8_t> data;
-    std::size_t pos = 0;
-    bool bad = false;
-
-    bool have(std::size_t n) {
-        if (bad || n > data.size() - pos) {
-            bad = true;
-        }
-        return !bad;
-    }
-    std::int16_t s16() {
-        if (!have(2)) {
-            return 0;
-        }
-        const auto v = static_cast<std::int16_t>(data[pos] | (data[pos + 1] << 8));
-        pos += 2;
-        return v;
-    }
-    double f64() {
-        if (!have(8)) {
-            return 0;
-        }
-        double v;
-        std::memcpy(&v, data.data() + pos, 8);
-        pos += 8;
-        return v == v ? v : 0;
-    }
-    Vec3 p2() {
-        const double x = f64(), y = f64();
-        return {x, y, 0};
-    }
-    std::string text(std::size_t maxString) {
-        const auto n = static_cast<std::uint16_t>(s16());
-        if (!have(n)) {
-            return {};
-        }
-        auto s = toUtf8(data.subspan(pos, std::min<std::size_t>(n, maxString)));
-        pos += n;
-        return s;
-    }
-};
 
 double f64At(const std::uint8_t* p) {
     double v;
@@ -152,7 +110,7 @@ private:
 };
 
 // Decodes one record; false when its type is unknown or it runs past the section.
-bool readRecord(Reader& r, Sink& sink, Drawing& d, const GeometryLimits& limits, bool& full) {
+bool readRecord(Cursor& r, Sink& sink, Drawing& d, const GeometryLimits& limits, bool& full) {
     const int rawType = r.s16();
     const bool erased = rawType < 0;
     const int type = erased ? -rawType : rawType;
@@ -328,7 +286,7 @@ GeometryResult readRelease1(ByteSource& src, const std::string& version, const G
         return result;
     }
     Sink sink(d, limits);
-    Reader r{bytes};
+    Cursor r{bytes};
     for (int i = 0; i < count; ++i) {
         const auto at = r.pos;
         bool full = false;

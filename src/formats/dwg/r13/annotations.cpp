@@ -130,7 +130,7 @@ bool readMLine(BitReader& r, ParsedObject& out) {
     out.shape.extrusion = {0, 0, 1}; // the vertices are in world coordinates
     const bool closed = r.BS() == 3;
     const std::size_t elements = r.RC();
-    const auto count = static_cast<std::uint16_t>(r.BS());
+    const std::size_t count = static_cast<std::uint16_t>(r.BS());
     if (!r.ok() || elements > kMaxElements || count > kMaxPoints || count * 18ull > r.endBit() - r.position()) {
         return false;
     }

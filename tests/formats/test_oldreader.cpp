@@ -1,6 +1,7 @@
 // The reader of releases 2.5 to 12 over every real one-entity drawing, and over damaged copies.
 
 #include "formats/dwg/geometry.h"
+#include "formats/dwg/geometrypicture.h"
 #include "support/samples.h"
 
 #include <algorithm>
@@ -68,6 +69,31 @@ TEST(OldReader, EverySampleReadsWithItsEntity) {
     }
     EXPECT_GE(read, 300u);
     EXPECT_GE(checked, 20u);
+}
+
+// Every old drawing gives a picture: the blank ones (most header tests, erased or block-only
+// contents) a blank one, as a stored preview of a blank drawing is, the others some ink.
+TEST(OldReader, EverySampleGivesAPicture) {
+    if (!test::haveSamples()) {
+        GTEST_SKIP() << "no samples";
+    }
+    std::size_t blank = 0, inked = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(oldDir())) {
+        const auto name = entry.path().filename().string();
+        const auto bytes = test::readFile(entry.path());
+        MemorySource src(bytes);
+        const GeometryPicture g = drawGeometryPicture(src, 64, 64);
+        ASSERT_TRUE(g.ok()) << name << ": " << g.detail();
+        const bool ink = std::any_of(g.drawn.image.pixels.begin(), g.drawn.image.pixels.end(),
+                                     [](std::uint32_t p) { return p != 0xFF000000u; });
+        EXPECT_EQ(ink, g.drawn.hasExtents) << name;
+        ++(ink ? inked : blank);
+        if (name.find("__blank__") != std::string::npos) {
+            EXPECT_FALSE(ink) << name << " is blank";
+        }
+    }
+    EXPECT_GE(blank, 200u);
+    EXPECT_GE(inked, 45u);
 }
 
 TEST(OldReader, ExactValues) {

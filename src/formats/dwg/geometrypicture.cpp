@@ -6,9 +6,6 @@ std::string GeometryPicture::detail() const {
     if (!read.ok()) {
         return read.detail.empty() ? dwg::describe(read.error) : read.detail;
     }
-    if (drawn.empty) {
-        return "nothing drawable in the drawing";
-    }
     if (drawn.image.empty()) {
         return "not enough memory for the picture";
     }

@@ -12,8 +12,10 @@ namespace dsc {
 
 struct GeometryPicture {
     dwg::GeometryResult read; // the model, its counts and what went wrong
-    dwg::RenderResult drawn;  // the picture; empty when nothing could be drawn
-    bool ok() const { return !drawn.empty && !drawn.image.empty(); }
+    dwg::RenderResult drawn;  // the picture; all background when the drawing holds nothing drawn
+    // A drawing read to its end gives a picture, a blank one when its model space is empty (as a
+    // stored preview of a blank drawing is).
+    bool ok() const { return read.ok() && !drawn.image.empty(); }
     std::string detail() const; // why there is no picture, or what was cut short
 };
 

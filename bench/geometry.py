@@ -6,7 +6,7 @@
 For every shared drawing: `dessiscope-thumbnail --geometry -s 256` (the geometry picture) against
 `dessiscope-thumbnail -s 256` (the stored preview when there is one), in paired runs (A B A B …);
 medians, their ratio and the geometry run's peak resident memory, as a Markdown table. The old
-releases' one-entity drawings are summed up by their median and slowest.
+releases' one-entity drawings are summed up, release by release, by their median and slowest.
 """
 import os
 import statistics
@@ -72,16 +72,21 @@ for f in drawings:
     shown = f"{a:.2f} ms" if status == 0 else f"{a:.2f} ms (exit {status})"
     print(f"| `{f.name}` | {shown} | {b:.2f} ms | {ratio} | {peak_memory(geometry(f)):.1f} MB |", flush=True)
 
-old = sorted((samples / "geometry" / "old").glob("*.dwg"))
-times, failures, slowest = [], 0, (0.0, "")
+old = sorted(f for f in (samples / "geometry" / "old").iterdir() if f.suffix.lower() == ".dwg")
+by_release = {}
 for f in old:
-    t = statistics.median(run(geometry(f))[0] for _ in range(3))
-    times.append(t)
-    slowest = max(slowest, (t, f.name))
-    failures += run(geometry(f))[1] != 0
-if times:
-    print(f"\nOld releases, {len(old)} drawings (median of 3 runs each): median {statistics.median(times):.2f} ms, "
-          f"slowest {slowest[0]:.2f} ms (`{slowest[1]}`), {failures} without a picture")
+    runs = [run(geometry(f)) for _ in range(3)]
+    entry = by_release.setdefault(f.name.split("__")[0], {"times": [], "failures": 0, "slowest": (0.0, "")})
+    t = statistics.median(r[0] for r in runs)
+    entry["times"].append(t)
+    entry["slowest"] = max(entry["slowest"], (t, f.name))
+    entry["failures"] += runs[0][1] != 0
+if by_release:
+    print("\n| Old release | drawings | median | slowest | without a picture |")
+    print("|---|---:|---:|---:|---:|")
+    for release, e in sorted(by_release.items()):
+        print(f"| {release} | {len(e['times'])} | {statistics.median(e['times']):.2f} ms | "
+              f"{e['slowest'][0]:.2f} ms (`{e['slowest'][1]}`) | {e['failures']} |")
 for p in work.iterdir():
     p.unlink()
 work.rmdir()

@@ -2,7 +2,7 @@
 """Scores the geometry pictures of the shared drawings against their reference pictures.
 
 Usage: geometry_scores.py TOOL SAMPLES OUTDIR [--floor GROUP=SCORE ...] [--median-floor GROUP=SCORE ...]
-                          [--single-floor GROUP=SCORE ...] [--table FILE]
+                          [--single-floor GROUP=SCORE ...] [--table FILE] [--stored-table FILE]
 
 Every reference picture under SAMPLES/dwg/geometry/reference names a drawing (same name, same
 folder below geometry/, or the top of dwg/ for those at the reference's top). Each drawing is drawn
@@ -12,7 +12,12 @@ below it, or when a drawing gives no picture. A median floor fails the run when 
 group is below it. A single floor holds for each drawing of its group whose model space is one entity
 drawn by lines (not a text: the reference draws its own fonts) and whose reference has ink (the
 reference's decoder drops what it cannot read, leaving some pictures empty): it fails the run when
-such a drawing scores below it or gives no picture."""
+such a drawing scores below it or gives no picture.
+
+With --stored-table, every drawing of release 13 on (the top of dwg/ and geometry/acadsharp/) that
+holds a stored preview is also scored against that preview, drawn by `TOOL -s 256`, and listed in
+FILE; those scores only inform (a stored preview shows what was on screen when the drawing was
+saved, not always the whole model space)."""
 import argparse, collections, json, os, pathlib, subprocess, sys
 
 # Records that only frame others: not entities of their own.
@@ -60,6 +65,32 @@ def has_ink(picture):
 def pairs(values):
     return dict((g, float(v)) for g, v in (f.split("=") for f in values))
 
+def stored_scores(tool, inkscore, samples, out, table):
+    """Each geometry picture against the drawing's own stored preview."""
+    dwg_dir = samples / "dwg"
+    drawings = sorted(f for f in dwg_dir.iterdir() if f.suffix.lower() == ".dwg")
+    drawings += sorted((dwg_dir / "geometry" / "acadsharp").glob("*.dwg"))
+    lines = ["| drawing | score | precision | recall |", "|---|---|---|---|"]
+    for dwg in drawings:
+        info = subprocess.run([tool, "--info", str(dwg)], capture_output=True, text=True)
+        try:
+            source = json.loads(info.stdout).get("source")
+        except ValueError:
+            continue
+        if source != "stored":
+            continue
+        stored, ours = out / ("stored__" + dwg.stem + ".png"), out / ("geometry__" + dwg.stem + ".png")
+        if subprocess.run([tool, "-s", "256", str(dwg), str(stored)], capture_output=True).returncode != 0:
+            continue
+        run = subprocess.run([tool, "--geometry", "-s", "256", str(dwg), str(ours)], capture_output=True, text=True)
+        if run.returncode != 0:
+            lines.append(f"| {dwg.name} | none | | {run.stderr.strip()} |")
+            continue
+        lines.append(f"| {dwg.name} | " + " | ".join(f"{v:.3f}" for v in score(inkscore, ours, stored)) + " |")
+    text = "\n".join(lines) + "\n"
+    print(text)
+    table.write_text(text)
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("tool"); ap.add_argument("samples"); ap.add_argument("outdir")
@@ -67,6 +98,7 @@ def main():
     ap.add_argument("--median-floor", action="append", default=[])
     ap.add_argument("--single-floor", action="append", default=[])
     ap.add_argument("--table")
+    ap.add_argument("--stored-table")
     a = ap.parse_args()
     samples, out = pathlib.Path(a.samples), pathlib.Path(a.outdir)
     reference_dir = samples / "dwg" / "geometry" / "reference"
@@ -120,6 +152,8 @@ def main():
     print(text)
     if a.table:
         pathlib.Path(a.table).write_text(text)
+    if a.stored_table:
+        stored_scores(a.tool, inkscore, samples, out, pathlib.Path(a.stored_table))
     for f in failures:
         print("FAIL", f)
     return 1 if failures else 0

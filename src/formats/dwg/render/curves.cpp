@@ -116,12 +116,27 @@ int arcSegments(double radius, double sweep, double ppu) {
     return boundedCount(std::abs(sweep) / step, std::max(1, static_cast<int>(8 * turns)), kMaxCurveSegments);
 }
 
-void appendArc(std::vector<Vec3>& out, Vec3 c, double r, double start, double sweep, double ppu) {
-    const int n = arcSegments(r, sweep, ppu);
+namespace {
+
+// The arc's points from `first` to n: one sine and cosine for the step, the rest by rotation (the
+// drift over a few thousand steps stays far below a pixel).
+void arcPoints(std::vector<Vec3>& out, Vec3 c, double r, double start, double sweep, int n, int first) {
+    const double cs = std::cos(sweep / n), sn = std::sin(sweep / n);
+    double x = std::cos(start), y = std::sin(start);
     for (int i = 0; i <= n; ++i) {
-        const double a = start + sweep * i / n;
-        out.push_back({c.x + r * std::cos(a), c.y + r * std::sin(a), c.z});
+        if (i >= first) {
+            out.push_back({c.x + r * x, c.y + r * y, c.z});
+        }
+        const double nx = x * cs - y * sn;
+        y = x * sn + y * cs;
+        x = nx;
     }
+}
+
+} // namespace
+
+void appendArc(std::vector<Vec3>& out, Vec3 c, double r, double start, double sweep, double ppu) {
+    arcPoints(out, c, r, start, sweep, arcSegments(r, sweep, ppu), 0);
 }
 
 void appendBulge(std::vector<Vec3>& out, Vec3 a, Vec3 b, double bulge, double ppu) {
@@ -137,10 +152,8 @@ void appendBulge(std::vector<Vec3>& out, Vec3 a, Vec3 b, double bulge, double pp
     const double h = r * std::cos(sweep / 2) * (bulge > 0 ? 1 : -1);
     const Vec3 c{(a.x + b.x) / 2 - h * dy / chord, (a.y + b.y) / 2 + h * dx / chord, a.z};
     const double start = std::atan2(a.y - c.y, a.x - c.x);
-    std::vector<Vec3> arc;
-    appendArc(arc, c, r, start, sweep, ppu);
-    arc.back() = b;
-    out.insert(out.end(), arc.begin() + 1, arc.end());
+    arcPoints(out, c, r, start, sweep, arcSegments(r, sweep, ppu), 1); // `a` is already there
+    out.back() = b;
 }
 
 std::vector<Vec3> ellipsePoints(const Ellipse& e, Vec3 normal, double ppu) {
@@ -164,9 +177,12 @@ std::vector<Vec3> ellipsePoints(const Ellipse& e, Vec3 normal, double ppu) {
         sweep = std::fmod(sweep, kTwoPi) + kTwoPi;
     }
     const int count = arcSegments(major, sweep, ppu);
-    for (int i = 0; i <= count; ++i) {
-        const double t = e.startParam + sweep * i / count;
-        out.push_back(e.centre + e.majorAxis * std::cos(t) + minor * std::sin(t));
+    // The unit circle's points at the parameters, as for arcs, mapped onto the axes.
+    std::vector<Vec3> unit;
+    arcPoints(unit, {0, 0, 0}, 1, e.startParam, sweep, count, 0);
+    out.reserve(unit.size());
+    for (const Vec3& u : unit) {
+        out.push_back(e.centre + e.majorAxis * u.x + minor * u.y);
     }
     return out;
 }

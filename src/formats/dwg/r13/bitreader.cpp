@@ -1,5 +1,6 @@
 #include "formats/dwg/r13/bitreader.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -39,10 +40,14 @@ std::uint32_t BitReader::bits(unsigned count) {
     if (!take(count)) {
         return 0;
     }
+    // A byte's worth at a time: the rest of the current byte, whole bytes, the head of the last.
     std::uint32_t value = 0;
-    for (unsigned i = 0; i < count; ++i, ++m_pos) {
-        const unsigned bit = (m_data[m_pos >> 3] >> (7 - (m_pos & 7))) & 1u;
-        value = (value << 1) | bit;
+    for (unsigned left = count; left > 0;) {
+        const unsigned offset = static_cast<unsigned>(m_pos & 7), n = std::min(left, 8u - offset);
+        const unsigned chunk = (m_data[m_pos >> 3] >> (8u - offset - n)) & ((1u << n) - 1u);
+        value = (value << n) | chunk;
+        m_pos += n;
+        left -= n;
     }
     return value;
 }
@@ -70,10 +75,22 @@ std::uint32_t BitReader::RL() {
 }
 
 double BitReader::RD() {
-    std::uint64_t raw = 0;
-    for (int i = 0; i < 8; ++i) {
-        raw |= static_cast<std::uint64_t>(RC()) << (8 * i);
+    if (!take(64)) {
+        return 0.0;
     }
+    // Eight bytes, least significant first, each straddling two file bytes unless aligned (the
+    // second is inside the data: 64 bits remain before the end).
+    const std::size_t at = static_cast<std::size_t>(m_pos >> 3);
+    const unsigned shift = static_cast<unsigned>(m_pos & 7);
+    std::uint64_t raw = 0;
+    for (unsigned i = 0; i < 8; ++i) {
+        unsigned byte = m_data[at + i];
+        if (shift != 0) {
+            byte = ((byte << shift) | (m_data[at + i + 1] >> (8 - shift))) & 0xFFu;
+        }
+        raw |= static_cast<std::uint64_t>(byte) << (8 * i);
+    }
+    m_pos += 64;
     return std::bit_cast<double>(raw);
 }
 

@@ -166,6 +166,9 @@ TEST_F(ThumbnailTool, WhereADrawingsPictureComesFrom) {
         {"pre_r2.10_entities_AC2.10.dwg", "geometry"},
         {"pre_r10_entities_AC1006.dwg", "geometry"},
         {"pre_r11_LINE1_AC1009.DWG", "geometry"},
+        {"r2000_PolyLine2D_empty_preview.dwg", "geometry"},
+        {"r2018_Arc_header_only.dwg", "geometry"},
+        {"r2018_Constraints_empty_preview.dwg", "geometry"},
         {"r2000_example.dwg", "stored"},
         {"r2004_example.dwg", "stored"},
     };

@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -168,6 +169,15 @@ TEST_F(ThumbnailHandler, EverySampleAsTheThumbnailToolDrawsIt) {
         }
     }
     EXPECT_GE(compared, 27); // every sample with a preview
+    // The drawings that store no preview are drawn from their geometry, with ink on the black.
+    for (const char* name : {"r2000_PolyLine2D_empty_preview.dwg", "r2018_Arc_header_only.dwg",
+                             "r2018_Constraints_empty_preview.dwg", "pre_r10_entities_AC1006.dwg"}) {
+        SCOPED_TRACE(name);
+        const Picture got = thumbnail(test::samplesDir() / "dwg" / name);
+        ASSERT_EQ(got.hr, S_OK);
+        EXPECT_TRUE(std::any_of(got.image.pixels.begin(), got.image.pixels.end(),
+                                [](std::uint32_t p) { return (p & 0xFFFFFFu) != 0; }));
+    }
 }
 
 TEST_F(ThumbnailHandler, DamagedAndHostileFilesGiveEFail) {

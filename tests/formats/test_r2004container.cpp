@@ -112,6 +112,16 @@ TEST(Checksum, HeaderSequenceStartsAsDocumented) {
     EXPECT_EQ(pageChecksum(0, {}), 0u);
     const std::array<std::uint8_t, 3> abc{'a', 'b', 'c'};
     EXPECT_EQ(pageChecksum(1, abc), 0x024D0127u); // Adler-32 of "abc"
+    const std::string wiki = "Wikipedia";
+    EXPECT_EQ(pageChecksum(1, {reinterpret_cast<const std::uint8_t*>(wiki.data()), wiki.size()}), 0x11E60398u);
+    // Past the length where the sums are reduced, all bytes high: the sums reach their largest.
+    const std::vector<std::uint8_t> ones(100003, 0xFF);
+    std::uint32_t low = 1, high = 0;
+    for (const std::uint8_t b : ones) {
+        low = (low + b) % 65521u;
+        high = (high + low) % 65521u;
+    }
+    EXPECT_EQ(pageChecksum(1, ones), (high << 16) | low);
 }
 
 const std::array<std::uint8_t, 16> kHeaderStart{0xCF, 0x7B, 0x1F, 0x23, 0xFD, 0xDE, 0x38, 0xA9,

@@ -12,7 +12,15 @@ std::uint32_t pageChecksum(std::uint32_t seed, std::span<const std::uint8_t> dat
     constexpr std::size_t kChunk = 0x15B0;
     while (!data.empty()) {
         const std::size_t n = std::min(kChunk, data.size());
-        for (std::size_t i = 0; i < n; ++i) {
+        std::size_t i = 0;
+        // Eight bytes a step: the high sum gains eight times the low sum before them plus each
+        // byte weighted by how many of the eight sums it enters, so the chain is short.
+        for (; i + 8 <= n; i += 8) {
+            const std::uint8_t* b = data.data() + i;
+            high += 8 * low + 8u * b[0] + 7u * b[1] + 6u * b[2] + 5u * b[3] + 4u * b[4] + 3u * b[5] + 2u * b[6] + b[7];
+            low += 0u + b[0] + b[1] + b[2] + b[3] + b[4] + b[5] + b[6] + b[7];
+        }
+        for (; i < n; ++i) {
             low += data[i];
             high += low;
         }

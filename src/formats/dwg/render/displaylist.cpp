@@ -69,8 +69,11 @@ Vec2 DisplayList::deviceExact(Vec2 p) const {
 }
 
 SlidePoint DisplayList::device(Vec2 p) const {
+    // Rounded half away from zero, as lround does, without its call: the values are clamped well
+    // inside 32 bits.
     const Vec2 d = deviceExact(p);
-    return {static_cast<std::int32_t>(std::lround(d.x)), static_cast<std::int32_t>(std::lround(d.y))};
+    const auto nearest = [](double v) { return static_cast<std::int32_t>(v < 0 ? v - 0.5 : v + 0.5); };
+    return {nearest(d.x), nearest(d.y)};
 }
 
 void DisplayList::flushIfFull() {

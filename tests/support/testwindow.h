@@ -69,9 +69,9 @@ public:
         return QTest::qWaitFor([this] { return !m_form->busy(); }, ms);
     }
     // A click on a file of the list once the folder is read, and what it shows, read.
-    [[nodiscard]] bool clickFile(const std::filesystem::path& name) const {
+    [[nodiscard]] bool clickFile(const std::filesystem::path& name, int ms = 10000) const {
         const bool ok = settle() && m_form->filFich1->clickName(name);
-        return settle() && ok;
+        return settle(ms) && ok;
     }
     // Makes `folder` current and waits until it is read; false when it could not be entered.
     [[nodiscard]] bool go(const std::filesystem::path& folder) const {

@@ -1,9 +1,14 @@
-// Multilines, tolerances and the header variables of releases 13 to 2004, on hand-built values.
+// Multilines, tolerances, multileaders and the header variables of releases 13 to 2004, on
+// hand-built values.
 #include "formats/dwg/r13/annotations.h"
 #include "formats/dwg/r13/headervars.h"
+#include "support/bitwriter.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace dsc::dwg {
@@ -89,6 +94,163 @@ TEST(R13HeaderVariables, OnlyTheReleasesItKnowsAndWholeSections) {
     EXPECT_FALSE(readHeaderVariables(zeros, "AC1009", 1024).ok);
     // A section claiming no bytes stops at once.
     EXPECT_FALSE(readHeaderVariables(zeros, "AC1014", 1024).ok);
+}
+
+constexpr std::uint32_t kByBlock = 0xC1000000, kIndexed = 0xC3000000;
+
+// A multileader's data as release 2004 writes it (after the common entity data): one root at
+// (10, 5) whose landing runs 2 along x, with two leader lines of two points each, and the text
+// "Note" 2.5 high at (12.5, 5). `roots` and `lines` are the counts written, whatever follows.
+test::BitWriter multileader2004(std::int32_t roots = 1, std::int32_t lines = 2) {
+    test::BitWriter w;
+    const auto cmc = [&w](std::uint32_t word) {
+        w.BS(0);
+        w.BL(static_cast<std::int32_t>(word));
+        w.RC(0);
+    };
+    w.BL(roots);
+    w.B(true); // the root
+    w.B(false);
+    w.threeBD(10, 5, 0);
+    w.threeBD(1, 0, 0);
+    w.BL(0); // breaks
+    w.BL(0);
+    w.BD(2); // landing
+    w.BL(lines);
+    for (int i = 0; i < 2; ++i) {
+        w.BL(2);
+        w.threeBD(0, i * 4.0, 0); // the arrow's tip
+        w.threeBD(5, i * 4.0 + 1, 0);
+        w.BL(0); // breaks
+        w.BL(i);
+    }
+    w.BD(1);
+    w.threeBD(12.5, 5, 0);
+    w.BD(2.5); // text height
+    w.BD(0.6); // arrow size
+    w.BD(0.36);
+    for (int i = 0; i < 4; ++i) {
+        w.BS(1);
+    }
+    w.B(true); // text content
+    w.TV("{\\fArial;Note}");
+    w.threeBD(0, 0, 1);
+    w.threeBD(12.5, 5, 0);
+    w.threeBD(1, 0, 0);
+    w.BD(0);
+    w.BD(0); // width
+    w.BD(0);
+    w.BD(1); // line spacing
+    w.BS(1);
+    cmc(kByBlock); // text colour
+    w.BS(1);       // attachment: top left
+    w.BS(1);
+    cmc(kByBlock); // background
+    w.BD(1.5);
+    w.BL(0);
+    w.B(false);
+    w.B(false);
+    w.BS(0);
+    w.B(false);
+    w.BD(0);
+    w.BD(0);
+    w.B(false);
+    w.BL(0); // columns
+    w.B(false);
+    w.B(false);
+    w.threeBD(0, 0, 0); // the plane
+    w.threeBD(1, 0, 0);
+    w.threeBD(0, 1, 0);
+    w.B(false);
+    // The entity's own properties.
+    w.BL(0);
+    w.BS(1);           // straight leaders
+    cmc(kIndexed | 3); // leader lines green
+    w.BL(0);
+    w.B(true);
+    w.B(true); // dogleg
+    w.BD(2);
+    w.BD(0.6);
+    w.BS(2); // content: text
+    for (int i = 0; i < 4; ++i) {
+        w.BS(1);
+    }
+    cmc(kByBlock);
+    w.B(false);
+    cmc(kByBlock);
+    w.threeBD(1, 1, 1);
+    w.BD(0);
+    w.BS(0);
+    w.B(false);
+    w.BL(0); // arrowheads
+    w.BL(0); // block attributes
+    w.B(false);
+    w.BS(0);
+    w.BS(1);
+    w.BD(1);
+    return w;
+}
+
+ObjectContext context2004() {
+    ObjectContext c;
+    c.r2000 = c.r2004 = true;
+    return c;
+}
+
+TEST(R13MultiLeader, LeadersArrowsLandingAndText) {
+    const auto w = multileader2004();
+    BitReader r(w.bytes(), w.bitCount());
+    ParsedObject out;
+    out.shape.colour = Colour::byIndex(1); // the entity red
+    ASSERT_TRUE(readMultiLeader(r, context2004(), out));
+    // Two leader lines and their arrows, the landing, the text.
+    ASSERT_EQ(out.moreShapes.size(), 5u);
+    const auto* first = std::get_if<Polyline>(&out.shape.shape);
+    ASSERT_NE(first, nullptr);
+    ASSERT_EQ(first->vertices.size(), 3u); // its points, then the landing's start
+    EXPECT_EQ(at(*first, 0), (Vec3{0, 0, 0}));
+    EXPECT_EQ(at(*first, 2), (Vec3{10, 5, 0}));
+    EXPECT_EQ(out.shape.colour, Colour::byIndex(3));
+    const auto* arrow = std::get_if<Solid>(&out.moreShapes[0].shape);
+    ASSERT_NE(arrow, nullptr);
+    EXPECT_EQ(arrow->corners[0], (Vec3{0, 0, 0})); // the tip on the first point
+    const double back =
+        std::hypot(arrow->corners[1].x + arrow->corners[2].x, arrow->corners[1].y + arrow->corners[2].y);
+    EXPECT_NEAR(back / 2, 0.6, 1e-9); // as long as the arrow size, towards the next point
+    EXPECT_NE(std::get_if<Polyline>(&out.moreShapes[1].shape), nullptr);
+    EXPECT_NE(std::get_if<Solid>(&out.moreShapes[2].shape), nullptr);
+    const auto* landing = std::get_if<Polyline>(&out.moreShapes[3].shape);
+    ASSERT_NE(landing, nullptr);
+    EXPECT_EQ(at(*landing, 0), (Vec3{10, 5, 0}));
+    EXPECT_EQ(at(*landing, 1), (Vec3{12, 5, 0}));
+    const auto* text = std::get_if<MText>(&out.moreShapes[4].shape);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->text, "Note");
+    EXPECT_EQ(text->insertion, (Vec3{12.5, 5, 0}));
+    EXPECT_DOUBLE_EQ(text->height, 2.5);
+    EXPECT_EQ(text->attachment, 1);
+    EXPECT_EQ(out.moreShapes[4].colour, Colour::byIndex(1)); // by block: the entity's
+    for (const Piece& piece : out.moreShapes) {
+        EXPECT_TRUE(piece.colour.has_value());
+    }
+}
+
+TEST(R13MultiLeader, DamagedDataIsRefusedWholeAndBounded) {
+    const auto whole = multileader2004();
+    // Cut anywhere, nothing is kept.
+    for (std::size_t cut = 0; cut < whole.bitCount(); ++cut) {
+        BitReader r(whole.bytes(), cut);
+        ParsedObject out;
+        EXPECT_FALSE(readMultiLeader(r, context2004(), out)) << "cut at bit " << cut;
+        EXPECT_TRUE(out.moreShapes.empty()) << "cut at bit " << cut;
+    }
+    // Counts far beyond the data are refused before anything is made of them.
+    for (const auto& [roots, lines] : {std::pair{0x7FFFFFFF, 2}, std::pair{1, 0x7FFFFFFF}, std::pair{-1, 2}}) {
+        const auto w = multileader2004(roots, lines);
+        BitReader r(w.bytes(), w.bitCount());
+        ParsedObject out;
+        EXPECT_FALSE(readMultiLeader(r, context2004(), out)) << roots << " roots, " << lines << " lines";
+    }
 }
 
 } // namespace

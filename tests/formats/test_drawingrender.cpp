@@ -1,6 +1,7 @@
 #include "formats/core/aci.h"
 #include "formats/dwg/render/drawingrender.h"
 #include "formats/dwg/render/strokefont.h"
+#include "formats/dwg/render/textlayout.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <set>
 
 using namespace dsc::dwg;
 
@@ -291,6 +293,42 @@ TEST(DrawingRender, TextInksItsBoxAndFollowsRotation) {
             }
         }
         EXPECT_EQ(inside, total) << c.rotation;
+    }
+}
+
+// MTEXT wraps its words at its reference width; a word wider than that stays whole on its line.
+TEST(DrawingRender, MTextWrapsAtItsReferenceWidth) {
+    struct Case {
+        const char* text;
+        double width;
+        std::size_t lines;
+        double widest; // the right end of the ink, in heights
+    };
+    const Case cases[] = {
+        {"AAAA BBBB CCCC", 0, 1, 14},  // no width: one line per paragraph
+        {"AAAA BBBB CCCC", 10, 2, 9},  // two words fit
+        {"AAAA BBBB CCCC", 4.7, 3, 4}, // one each
+        {"AAAA BBBB CCCC", 2, 3, 4},   // narrower than a word
+        {"AAAA\nBBBB", 100, 2, 4},     // paragraphs
+        {"AAAA BBBB\nCC DD", 7, 3, 5}, // wrapping within paragraphs
+    };
+    for (const Case& c : cases) {
+        MText t;
+        t.text = c.text;
+        t.height = 1;
+        t.referenceWidth = c.width;
+        const auto segments = layoutMText(t);
+        ASSERT_FALSE(segments.empty()) << c.text;
+        std::set<int> lines;
+        double right = 0;
+        for (const GlyphSegment& g : segments) {
+            // Capitals of line i lie between 5/3 i and 5/3 i + 1 heights below the top.
+            lines.insert(int(std::floor(-(g.a.y + g.b.y) / 2 / (5.0 / 3.0))));
+            right = std::max({right, g.a.x, g.b.x});
+        }
+        EXPECT_EQ(lines.size(), c.lines) << c.text << " in " << c.width;
+        EXPECT_LE(right, c.widest) << c.text << " in " << c.width;
+        EXPECT_GT(right, c.widest - 1) << c.text << " in " << c.width;
     }
 }
 

@@ -100,8 +100,9 @@ constexpr std::uint32_t kByBlock = 0xC1000000, kIndexed = 0xC3000000;
 
 // A multileader's data as release 2004 writes it (after the common entity data): one root at
 // (10, 5) whose landing runs 2 along x, with two leader lines of two points each, and the text
-// "Note" 2.5 high at (12.5, 5). `roots` and `lines` are the counts written, whatever follows.
-test::BitWriter multileader2004(std::int32_t roots = 1, std::int32_t lines = 2) {
+// "Note" 2.5 high at (12.5, 5), or a block there scaled 2 and turned a quarter. `roots` and `lines`
+// are the counts written, whatever follows.
+test::BitWriter multileader2004(std::int32_t roots = 1, std::int32_t lines = 2, bool block = false) {
     test::BitWriter w;
     const auto cmc = [&w](std::uint32_t word) {
         w.BS(0);
@@ -132,32 +133,44 @@ test::BitWriter multileader2004(std::int32_t roots = 1, std::int32_t lines = 2) 
     for (int i = 0; i < 4; ++i) {
         w.BS(1);
     }
-    w.B(true); // text content
-    w.TV("{\\fArial;Note}");
-    w.threeBD(0, 0, 1);
-    w.threeBD(12.5, 5, 0);
-    w.threeBD(1, 0, 0);
-    w.BD(0);
-    w.BD(0); // width
-    w.BD(0);
-    w.BD(1); // line spacing
-    w.BS(1);
-    cmc(kByBlock); // text colour
-    w.BS(1);       // attachment: top left
-    w.BS(1);
-    cmc(kByBlock); // background
-    w.BD(1.5);
-    w.BL(0);
-    w.B(false);
-    w.B(false);
-    w.BS(0);
-    w.B(false);
-    w.BD(0);
-    w.BD(0);
-    w.B(false);
-    w.BL(0); // columns
-    w.B(false);
-    w.B(false);
+    w.B(!block); // text content
+    if (block) {
+        w.B(true);
+        w.threeBD(0, 0, 1);
+        w.threeBD(12.5, 5, 0);
+        w.threeBD(2, 2, 2);
+        w.BD(1.5707963267948966);
+        cmc(kIndexed | 5);
+        for (int i = 0; i < 16; ++i) {
+            w.BD(i % 5 == 0 ? 1 : 0);
+        }
+    } else {
+        w.TV("{\\fArial;Note}");
+        w.threeBD(0, 0, 1);
+        w.threeBD(12.5, 5, 0);
+        w.threeBD(1, 0, 0);
+        w.BD(0);
+        w.BD(0); // width
+        w.BD(0);
+        w.BD(1); // line spacing
+        w.BS(1);
+        cmc(kByBlock); // text colour
+        w.BS(1);       // attachment: top left
+        w.BS(1);
+        cmc(kByBlock); // background
+        w.BD(1.5);
+        w.BL(0);
+        w.B(false);
+        w.B(false);
+        w.BS(0);
+        w.B(false);
+        w.BD(0);
+        w.BD(0);
+        w.B(false);
+        w.BL(0); // columns
+        w.B(false);
+        w.B(false);
+    }
     w.threeBD(0, 0, 0); // the plane
     w.threeBD(1, 0, 0);
     w.threeBD(0, 1, 0);
@@ -171,7 +184,7 @@ test::BitWriter multileader2004(std::int32_t roots = 1, std::int32_t lines = 2) 
     w.B(true); // dogleg
     w.BD(2);
     w.BD(0.6);
-    w.BS(2); // content: text
+    w.BS(block ? 1 : 2); // content: a block or text
     for (int i = 0; i < 4; ++i) {
         w.BS(1);
     }
@@ -233,6 +246,37 @@ TEST(R13MultiLeader, LeadersArrowsLandingAndText) {
     for (const Piece& piece : out.moreShapes) {
         EXPECT_TRUE(piece.colour.has_value());
     }
+}
+
+// A block as content, and arrows drawn by a block of their own: both named by the references that
+// follow the context's (here the block's), the entity's style and its lines' linetype.
+TEST(R13MultiLeader, BlockContentAndArrowBlocks) {
+    const auto w = multileader2004(1, 2, true);
+    BitReader r(w.bytes(), w.bitCount());
+    ParsedObject out;
+    out.refs = {0xB10C, 0x51, 0x14, 0xA77};
+    ASSERT_TRUE(readMultiLeader(r, context2004(), out));
+    ASSERT_EQ(out.moreShapes.size(), 5u); // a line's arrow, the other line and its arrow, the landing, the block
+    const auto* arrow = std::get_if<Insert>(&out.moreShapes[0].shape);
+    ASSERT_NE(arrow, nullptr);
+    EXPECT_EQ(out.moreShapes[0].block, 0xA77u);
+    EXPECT_EQ(arrow->position, (Vec3{0, 0, 0}));
+    EXPECT_DOUBLE_EQ(arrow->scale.x, 0.6);
+    EXPECT_NEAR(arrow->rotation, std::atan2(-1, -5), 1e-12); // x along the line, into the tip
+    const Piece& content = out.moreShapes.back();
+    const auto* block = std::get_if<Insert>(&content.shape);
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(content.block, 0xB10Cu);
+    EXPECT_EQ(block->position, (Vec3{12.5, 5, 0}));
+    EXPECT_EQ(block->scale, (Vec3{2, 2, 2}));
+    EXPECT_NEAR(block->rotation, 1.5707963267948966, 1e-12);
+    EXPECT_EQ(content.colour, Colour::byIndex(5));
+    // Without the block's reference the content is left out, the leaders kept.
+    BitReader again(w.bytes(), w.bitCount());
+    ParsedObject bare;
+    ASSERT_TRUE(readMultiLeader(again, context2004(), bare));
+    EXPECT_EQ(bare.moreShapes.size(), 4u);
+    EXPECT_EQ(std::get_if<Insert>(&bare.shape.shape), nullptr);
 }
 
 TEST(R13MultiLeader, DamagedDataIsRefusedWholeAndBounded) {

@@ -29,7 +29,8 @@ struct MLeaderLine {
     std::vector<Vec3> points; // from the arrow's tip towards the landing
     bool visible = true;      // its path type is not "none"
     Colour colour;
-    double arrowSize = 0; // 0: no arrow
+    double arrowSize = 0;         // 0: no arrow
+    std::uint64_t arrowBlock = 0; // the block header drawn as its arrow; 0: the closed filled one
 };
 struct MLeaderRoot {
     Vec3 connection; // where the lines end and the landing starts
@@ -50,8 +51,9 @@ struct MLeader {
 };
 
 // The pieces a multileader draws, in world coordinates: each leader line as a 3D polyline through
-// its points to its landing, the landings, a closed filled arrow at each line's tip, then the text
-// or the block. Colours BYBLOCK take `entityColour`.
+// its points to its landing, the landings, a closed filled arrow (or the arrow's block, tip at its
+// origin, pointing along its x axis) at each line's tip, then the text or the block. Colours BYBLOCK
+// take `entityColour`.
 std::vector<Piece> mleaderPieces(const MLeader& leader, const Colour& entityColour);
 
 bool readMLine(BitReader& r, ParsedObject& out);

@@ -20,7 +20,7 @@ constexpr std::uint64_t kColumnBits = 2;
 
 // Path types; overrides of a leader line's own properties (from 2010 on).
 constexpr std::int16_t kPathInvisible = 0;
-constexpr std::int32_t kOverridePath = 0x1, kOverrideColour = 0x2, kOverrideArrowSize = 0x10;
+constexpr std::int32_t kOverridePath = 0x1, kOverrideColour = 0x2, kOverrideArrowSize = 0x10, kOverrideArrow = 0x20;
 constexpr std::int16_t kContentBlock = 1;
 
 bool finite(const Vec3& p) {
@@ -138,7 +138,7 @@ bool readRoot(BitReader& r, const ObjectContext& c, MLeaderRoot& root, std::vect
 
 struct ContextContent {
     double arrowSize = 0;
-    bool hasBlock = false;
+    std::size_t references = 0; // handles the context data refers to
 };
 
 // The context data: leaders, then the text or the block as laid out.
@@ -170,7 +170,9 @@ bool readContext(BitReader& r, const ObjectContext& c, MLeader& m, std::vector<L
     r.BS();
     r.BS();
     r.BS();
+    content.references = c.r2010 ? overrides.size() * 2 : 0; // each line's linetype and arrow
     if (r.B()) {
+        ++content.references; // the text style
         MText text;
         text.text = plainMText(r.TV(c.maxString));
         m.normal = r.threeBD();
@@ -209,7 +211,7 @@ bool readContext(BitReader& r, const ObjectContext& c, MLeader& m, std::vector<L
         }
         m.text = std::move(text);
     } else if (r.B()) {
-        content.hasBlock = true;
+        ++content.references; // the block
         Insert insert;
         m.normal = r.threeBD();
         insert.position = r.threeBD();
@@ -253,6 +255,14 @@ std::vector<Piece> mleaderPieces(const MLeader& m, const Colour& entityColour) {
             const Vec3 tip = points[0];
             const Vec3 back = unit({points[1].x - tip.x, points[1].y - tip.y, points[1].z - tip.z});
             if (!(line.arrowSize > 0) || length(back) == 0) {
+                continue;
+            }
+            if (line.arrowBlock != 0 && flat) {
+                Insert arrow;
+                arrow.position = tip;
+                arrow.scale = {line.arrowSize, line.arrowSize, line.arrowSize};
+                arrow.rotation = std::atan2(-back.y, -back.x);
+                pieces.push_back({arrow, own, line.arrowBlock});
                 continue;
             }
             // The closed filled arrow: as long as its size, a third of it wide.
@@ -345,9 +355,13 @@ bool readMultiLeader(BitReader& r, const ObjectContext& c, ParsedObject& out) {
     }
 
     const double defaultArrow = content.arrowSize > 0 ? content.arrowSize : arrowSize;
+    // The entity's references follow the context's: its style, the lines' linetype, the arrow.
+    const auto reference = [&out](std::size_t at) { return at < out.refs.size() ? out.refs[at] : 0; };
+    const std::uint64_t arrowBlock = reference(content.references + 2);
     std::size_t next = 0;
     for (MLeaderRoot& root : m.roots) {
         for (MLeaderLine& line : root.lines) {
+            line.arrowBlock = overrides[next].flags & kOverrideArrow ? reference(next * 2 + 1) : arrowBlock;
             const LineOverrides& own = overrides[next++];
             const std::int16_t type = own.flags & kOverridePath ? own.path : pathType;
             line.visible = type != kPathInvisible;
@@ -370,10 +384,8 @@ bool readMultiLeader(BitReader& r, const ObjectContext& c, ParsedObject& out) {
         }
     }
     if (m.block) {
-        // The block's header is the first reference of the context data after the two of each
-        // leader line (from 2010 on).
-        const std::size_t at = c.r2010 ? overrides.size() * 2 : 0;
-        m.blockHandle = contentType == kContentBlock && at < out.refs.size() ? out.refs[at] : 0;
+        // The block's header is the context's last reference.
+        m.blockHandle = contentType == kContentBlock ? reference(content.references - 1) : 0;
         if (!finite(m.block->position) || !finite(m.block->scale) || !std::isfinite(m.block->rotation)) {
             m.block.reset();
         }

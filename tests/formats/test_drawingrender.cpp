@@ -332,6 +332,43 @@ TEST(DrawingRender, MTextWrapsAtItsReferenceWidth) {
     }
 }
 
+// A framed MTEXT (a multileader's) gets a rectangle around all its lines, its gap out, turned with it.
+TEST(DrawingRender, MTextFrameSurroundsItsLinesAtItsGap) {
+    for (const double angle : {0.0, 0.5}) {
+        MText t;
+        t.text = "AAAA\nBB";
+        t.height = 2;
+        t.insertion = {10, 20, 0};
+        t.direction = {std::cos(angle), std::sin(angle), 0};
+        t.attachment = 5; // middle centre
+        const auto plain = layoutMText(t);
+        t.frameGap = 0.5;
+        const auto framed = layoutMText(t);
+        ASSERT_EQ(framed.size(), plain.size() + 4) << angle;
+        // In the text's own axes, the glyphs' box lies inside the frame, at least the gap in.
+        const auto local = [&](Vec2 p) {
+            const double x = p.x - 10, y = p.y - 20;
+            return Vec2{x * std::cos(angle) + y * std::sin(angle), -x * std::sin(angle) + y * std::cos(angle)};
+        };
+        double x0 = 1e9, x1 = -1e9, y0 = 1e9, y1 = -1e9;
+        for (std::size_t i = plain.size(); i < framed.size(); ++i) {
+            for (const Vec2 p : {local(framed[i].a), local(framed[i].b)}) {
+                x0 = std::min(x0, p.x), x1 = std::max(x1, p.x), y0 = std::min(y0, p.y), y1 = std::max(y1, p.y);
+            }
+        }
+        for (const GlyphSegment& g : plain) {
+            for (const Vec2 p : {local(g.a), local(g.b)}) {
+                EXPECT_GE(p.x - x0, 0.5 - 1e-9) << angle;
+                EXPECT_GE(x1 - p.x, 0.5 - 1e-9) << angle;
+                EXPECT_GE(p.y - y0, 0.5 - 1e-9) << angle;
+                EXPECT_GE(y1 - p.y, 0.5 - 1e-9) << angle;
+            }
+        }
+        EXPECT_NEAR((x0 + x1) / 2, 0, 1e-9) << angle; // centred on the insertion point
+        EXPECT_LT(x1 - x0, 4 * 2 + 2) << angle;       // hugging the longest line
+    }
+}
+
 TEST(DrawingRender, TextControlCodesAndFrenchLetters) {
     const std::u32string decoded = decodeText("%%c20 %%d%%p%%%%%uà\xC3\xA9\xE9");
     EXPECT_EQ(decoded, U"\u230020 \u00B0\u00B1%\u00E0\u00E9\u00E9");

@@ -189,7 +189,7 @@ test::BitWriter multileader2004(std::int32_t roots = 1, std::int32_t lines = 2, 
         w.BS(1);
     }
     cmc(kByBlock);
-    w.B(false);
+    w.B(true); // a frame around the text
     cmc(kByBlock);
     w.threeBD(1, 1, 1);
     w.BD(0);
@@ -242,6 +242,7 @@ TEST(R13MultiLeader, LeadersArrowsLandingAndText) {
     EXPECT_EQ(text->insertion, (Vec3{12.5, 5, 0}));
     EXPECT_DOUBLE_EQ(text->height, 2.5);
     EXPECT_EQ(text->attachment, 1);
+    EXPECT_DOUBLE_EQ(text->frameGap, 0.36);                  // framed, as far out as the landing's gap
     EXPECT_EQ(out.moreShapes[4].colour, Colour::byIndex(1)); // by block: the entity's
     for (const Piece& piece : out.moreShapes) {
         EXPECT_TRUE(piece.colour.has_value());

@@ -139,6 +139,7 @@ bool readRoot(BitReader& r, const ObjectContext& c, MLeaderRoot& root, std::vect
 struct ContextContent {
     double arrowSize = 0;
     std::size_t references = 0; // handles the context data refers to
+    double landingGap = 0;      // between the landing and the text, and around a framed text
 };
 
 // The context data: leaders, then the text or the block as laid out.
@@ -165,7 +166,7 @@ bool readContext(BitReader& r, const ObjectContext& c, MLeader& m, std::vector<L
     r.threeBD();
     const double textHeight = r.BD();
     content.arrowSize = r.BD();
-    r.BD(); // landing gap
+    content.landingGap = r.BD();
     r.BS(); // left and right attachments, alignment, block connection
     r.BS();
     r.BS();
@@ -314,7 +315,7 @@ bool readMultiLeader(BitReader& r, const ObjectContext& c, ParsedObject& out) {
     r.BS();
     r.BS();
     colour(r, c); // text and block colours, as the context gives them
-    r.B();        // frame
+    const bool framed = r.B();
     colour(r, c);
     r.threeBD(); // block scale and rotation, as the context gives them
     r.BD();
@@ -381,6 +382,8 @@ bool readMultiLeader(BitReader& r, const ObjectContext& c, ParsedObject& out) {
         if (!finite(m.text->insertion) || !finite(m.text->direction) || !(m.text->height > 0) ||
             !std::isfinite(m.text->height) || !std::isfinite(m.text->referenceWidth)) {
             m.text.reset();
+        } else if (framed) {
+            m.text->frameGap = std::isfinite(content.landingGap) ? std::abs(content.landingGap) : 0;
         }
     }
     if (m.block) {

@@ -280,6 +280,50 @@ TEST(R13MultiLeader, BlockContentAndArrowBlocks) {
     EXPECT_EQ(std::get_if<Insert>(&bare.shape.shape), nullptr);
 }
 
+// What each leader line's properties make of it: hidden, curved, out of the plan view, and colours
+// BYBLOCK taking the entity's.
+TEST(R13MultiLeader, PiecesFollowEachLinesProperties) {
+    MLeader m;
+    m.lineColour = Colour::byIndex(Colour::kByBlock);
+    MLeaderRoot root;
+    root.connection = {10, 0, 0};
+    root.direction = {1, 0, 0};
+    root.landing = 3;
+    MLeaderLine straight{{{0, 0, 0}, {5, 5, 0}}, true, false, Colour::byIndex(Colour::kByBlock), 1};
+    MLeaderLine hidden = straight;
+    hidden.visible = false;
+    MLeaderLine curved = straight;
+    curved.spline = true;
+    curved.colour = Colour::trueColour(0x336699);
+    curved.arrowSize = 0; // no arrow
+    root.lines = {straight, hidden, curved};
+    m.roots = {root};
+    const Colour entity = Colour::byIndex(4);
+
+    auto pieces = mleaderPieces(m, entity);
+    ASSERT_EQ(pieces.size(), 3u); // the straight line and its arrow, the curve; the landing is off
+    EXPECT_NE(std::get_if<Polyline>(&pieces[0].shape), nullptr);
+    EXPECT_EQ(pieces[0].colour, entity);
+    EXPECT_NE(std::get_if<Solid>(&pieces[1].shape), nullptr);
+    const auto* curve = std::get_if<Spline>(&pieces[2].shape);
+    ASSERT_NE(curve, nullptr);
+    ASSERT_EQ(curve->fitPoints.size(), 3u); // through its points to the landing
+    EXPECT_EQ(curve->fitPoints.back(), (Vec3{10, 0, 0}));
+    EXPECT_EQ(pieces[2].colour, Colour::trueColour(0x336699));
+
+    m.dogleg = true;
+    m.normal = {0, 1, 0}; // drawn upright: the arrow an outline, since solids lie in their own plane
+    pieces = mleaderPieces(m, entity);
+    ASSERT_EQ(pieces.size(), 4u);
+    const auto* arrow = std::get_if<Polyline>(&pieces[1].shape);
+    ASSERT_NE(arrow, nullptr);
+    EXPECT_TRUE(arrow->closed);
+    EXPECT_EQ(arrow->vertices.size(), 3u);
+    const auto* landing = std::get_if<Polyline>(&pieces[3].shape);
+    ASSERT_NE(landing, nullptr);
+    EXPECT_EQ(at(*landing, 1), (Vec3{13, 0, 0}));
+}
+
 TEST(R13MultiLeader, DamagedDataIsRefusedWholeAndBounded) {
     const auto whole = multileader2004();
     // Cut anywhere, nothing is kept.

@@ -28,6 +28,7 @@ std::vector<Polyline> toleranceFrames(Vec3 insertion, Vec3 direction, double hei
 struct MLeaderLine {
     std::vector<Vec3> points; // from the arrow's tip towards the landing
     bool visible = true;      // its path type is not "none"
+    bool spline = false;      // a curve through its points rather than straight segments
     Colour colour;
     double arrowSize = 0;         // 0: no arrow
     std::uint64_t arrowBlock = 0; // the block header drawn as its arrow; 0: the closed filled one
@@ -50,8 +51,8 @@ struct MLeader {
     Colour blockColour;
 };
 
-// The pieces a multileader draws, in world coordinates: each leader line as a 3D polyline through
-// its points to its landing, the landings, a closed filled arrow (or the arrow's block, tip at its
+// The pieces a multileader draws, in world coordinates: each leader line as a 3D polyline (or a
+// curve) through its points to its landing, the landings, a closed filled arrow (or the arrow's block, tip at its
 // origin, pointing along its x axis) at each line's tip, then the text or the block. Colours BYBLOCK
 // take `entityColour`.
 std::vector<Piece> mleaderPieces(const MLeader& leader, const Colour& entityColour);

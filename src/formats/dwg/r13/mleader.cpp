@@ -19,7 +19,7 @@ constexpr std::uint64_t kBreakBits = 12; // two points
 constexpr std::uint64_t kColumnBits = 2;
 
 // Path types; overrides of a leader line's own properties (from 2010 on).
-constexpr std::int16_t kPathInvisible = 0;
+constexpr std::int16_t kPathInvisible = 0, kPathSpline = 2;
 constexpr std::int32_t kOverridePath = 0x1, kOverrideColour = 0x2, kOverrideArrowSize = 0x10, kOverrideArrow = 0x20;
 constexpr std::int16_t kContentBlock = 1;
 
@@ -251,7 +251,13 @@ std::vector<Piece> mleaderPieces(const MLeader& m, const Colour& entityColour) {
             std::vector<Vec3> points = line.points;
             points.push_back(root.connection);
             const Colour own = orEntity(line.colour, lineColour);
-            pieces.push_back({path(points, false), own});
+            if (line.spline && points.size() > 2) {
+                Spline curve;
+                curve.fitPoints = points;
+                pieces.push_back({std::move(curve), own});
+            } else {
+                pieces.push_back({path(points, false), own});
+            }
             drawn = true;
             const Vec3 tip = points[0];
             const Vec3 back = unit({points[1].x - tip.x, points[1].y - tip.y, points[1].z - tip.z});
@@ -366,6 +372,7 @@ bool readMultiLeader(BitReader& r, const ObjectContext& c, ParsedObject& out) {
             const LineOverrides& own = overrides[next++];
             const std::int16_t type = own.flags & kOverridePath ? own.path : pathType;
             line.visible = type != kPathInvisible;
+            line.spline = type == kPathSpline;
             line.colour = own.flags & kOverrideColour ? own.colour : m.lineColour;
             line.arrowSize = own.flags & kOverrideArrowSize ? own.arrowSize : defaultArrow;
             for (const Vec3& p : line.points) {

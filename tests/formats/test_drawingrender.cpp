@@ -1,6 +1,7 @@
 #include "formats/core/aci.h"
 #include "formats/dwg/render/drawingrender.h"
 #include "formats/dwg/render/strokefont.h"
+#include "formats/dwg/render/textlayout.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <set>
 
 using namespace dsc::dwg;
 
@@ -291,6 +293,79 @@ TEST(DrawingRender, TextInksItsBoxAndFollowsRotation) {
             }
         }
         EXPECT_EQ(inside, total) << c.rotation;
+    }
+}
+
+// MTEXT wraps its words at its reference width; a word wider than that stays whole on its line.
+TEST(DrawingRender, MTextWrapsAtItsReferenceWidth) {
+    struct Case {
+        const char* text;
+        double width;
+        std::size_t lines;
+        double widest; // the right end of the ink, in heights
+    };
+    const Case cases[] = {
+        {"AAAA BBBB CCCC", 0, 1, 14},  // no width: one line per paragraph
+        {"AAAA BBBB CCCC", 10, 2, 9},  // two words fit
+        {"AAAA BBBB CCCC", 4.7, 3, 4}, // one each
+        {"AAAA BBBB CCCC", 2, 3, 4},   // narrower than a word
+        {"AAAA\nBBBB", 100, 2, 4},     // paragraphs
+        {"AAAA BBBB\nCC DD", 7, 3, 5}, // wrapping within paragraphs
+    };
+    for (const Case& c : cases) {
+        MText t;
+        t.text = c.text;
+        t.height = 1;
+        t.referenceWidth = c.width;
+        const auto segments = layoutMText(t);
+        ASSERT_FALSE(segments.empty()) << c.text;
+        std::set<int> lines;
+        double right = 0;
+        for (const GlyphSegment& g : segments) {
+            // Capitals of line i lie between 5/3 i and 5/3 i + 1 heights below the top.
+            lines.insert(int(std::floor(-(g.a.y + g.b.y) / 2 / (5.0 / 3.0))));
+            right = std::max({right, g.a.x, g.b.x});
+        }
+        EXPECT_EQ(lines.size(), c.lines) << c.text << " in " << c.width;
+        EXPECT_LE(right, c.widest) << c.text << " in " << c.width;
+        EXPECT_GT(right, c.widest - 1) << c.text << " in " << c.width;
+    }
+}
+
+// A framed MTEXT (a multileader's) gets a rectangle around all its lines, its gap out, turned with it.
+TEST(DrawingRender, MTextFrameSurroundsItsLinesAtItsGap) {
+    for (const double angle : {0.0, 0.5}) {
+        MText t;
+        t.text = "AAAA\nBB";
+        t.height = 2;
+        t.insertion = {10, 20, 0};
+        t.direction = {std::cos(angle), std::sin(angle), 0};
+        t.attachment = 5; // middle centre
+        const auto plain = layoutMText(t);
+        t.frameGap = 0.5;
+        const auto framed = layoutMText(t);
+        ASSERT_EQ(framed.size(), plain.size() + 4) << angle;
+        // In the text's own axes, the glyphs' box lies inside the frame, at least the gap in.
+        const auto local = [&](Vec2 p) {
+            const double x = p.x - 10, y = p.y - 20;
+            return Vec2{x * std::cos(angle) + y * std::sin(angle), -x * std::sin(angle) + y * std::cos(angle)};
+        };
+        double x0 = 1e9, x1 = -1e9, y0 = 1e9, y1 = -1e9;
+        for (std::size_t i = plain.size(); i < framed.size(); ++i) {
+            for (const Vec2 p : {local(framed[i].a), local(framed[i].b)}) {
+                x0 = std::min(x0, p.x), x1 = std::max(x1, p.x), y0 = std::min(y0, p.y), y1 = std::max(y1, p.y);
+            }
+        }
+        for (const GlyphSegment& g : plain) {
+            for (const Vec2 p : {local(g.a), local(g.b)}) {
+                EXPECT_GE(p.x - x0, 0.5 - 1e-9) << angle;
+                EXPECT_GE(x1 - p.x, 0.5 - 1e-9) << angle;
+                EXPECT_GE(p.y - y0, 0.5 - 1e-9) << angle;
+                EXPECT_GE(y1 - p.y, 0.5 - 1e-9) << angle;
+            }
+        }
+        EXPECT_NEAR((x0 + x1) / 2, 0, 1e-9) << angle; // centred on the insertion point
+        EXPECT_LT(x1 - x0, 4 * 2 + 2) << angle;       // hugging the longest line
     }
 }
 

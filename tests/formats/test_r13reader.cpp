@@ -288,6 +288,56 @@ TEST(R13Reader, SameDrawingInTwoReleasesGivesTheSameGeometry) {
     }
 }
 
+// The same drawing's multileaders in every release that holds them (2007 aside): each leader line
+// starts at an arrow's tip, and the texts come out whole.
+TEST(R13Reader, MultiLeadersOfEveryRelease) {
+    struct Case {
+        const char* file;
+        std::size_t multileaders, leaders, texts;
+    };
+    const Case cases[] = {
+        {"sample_AC1014.dwg", 15, 15, 15}, {"sample_AC1015.dwg", 15, 15, 15}, {"sample_AC1018.dwg", 15, 15, 15},
+        {"sample_AC1024.dwg", 15, 15, 15}, {"sample_AC1027.dwg", 15, 15, 15}, {"sample_AC1032.dwg", 15, 15, 15},
+    };
+    const auto dir = test::samplesDir() / "dwg/geometry/acadsharp";
+    if (!std::filesystem::exists(dir)) {
+        GTEST_SKIP() << "no samples";
+    }
+    for (const Case& c : cases) {
+        const auto path = dir / c.file;
+        if (!std::filesystem::exists(path)) {
+            continue;
+        }
+        const GeometryResult result = readBytes(test::readFile(path));
+        ASSERT_TRUE(result.ok()) << c.file << ": " << result.detail;
+        const Drawing& d = result.drawing;
+        const auto read = d.counts.find("MULTILEADER");
+        EXPECT_EQ(read == d.counts.end() ? 0 : read->second, c.multileaders) << c.file;
+        EXPECT_EQ(d.skipped.count("MULTILEADER"), 0u) << c.file;
+        std::vector<Vec3> tips;
+        for (const Entity& e : d.entities) {
+            if (const auto* arrow = std::get_if<Solid>(&e.shape)) {
+                tips.push_back(arrow->corners[0]);
+            }
+        }
+        std::size_t leaders = 0, texts = 0;
+        for (const Entity& e : d.entities) {
+            if (const auto* line = std::get_if<Polyline>(&e.shape);
+                line && line->is3d && !line->closed && line->vertices.size() >= 2 &&
+                std::find(tips.begin(), tips.end(), line->vertices[0].position) != tips.end()) {
+                ++leaders;
+            }
+            if (const auto* text = std::get_if<MText>(&e.shape);
+                text && (text->text.starts_with("MULTILEADER") || text->text == "MLeader text, hello!")) {
+                EXPECT_GT(text->height, 0) << c.file;
+                ++texts;
+            }
+        }
+        EXPECT_EQ(leaders, c.leaders) << c.file;
+        EXPECT_EQ(texts, c.texts) << c.file;
+    }
+}
+
 // The header variables name the block records of both spaces and the table control objects: read
 // from the header section that the file header's first locator points at.
 TEST(R13Reader, HeaderNamesTheSpacesAndTables) {

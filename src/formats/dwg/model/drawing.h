@@ -119,6 +119,7 @@ struct MText {
     double referenceWidth = 0;
     std::uint8_t attachment = 1; // 1 top left … 9 bottom right, row by row
     double lineSpacing = 1;      // factor of the default spacing
+    double frameGap = -1;        // when 0 or more, a frame is drawn this far around the lines
 };
 
 // INSERT, MINSERT and everything drawn through a block (dimensions, tables, hatches of old

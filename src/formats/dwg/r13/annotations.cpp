@@ -74,7 +74,7 @@ void setShapes(ParsedObject& out, std::vector<Polyline> pieces) {
     }
     out.shape.shape = std::move(pieces.front());
     for (std::size_t i = 1; i < pieces.size(); ++i) {
-        out.moreShapes.emplace_back(std::move(pieces[i]));
+        out.moreShapes.push_back({std::move(pieces[i])});
     }
 }
 

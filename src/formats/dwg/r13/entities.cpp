@@ -433,6 +433,8 @@ bool readEntityShape(const std::string& kind, BitReader& r, const ObjectContext&
         ray.direction = r.threeBD();
         ray.bothWays = kind == "XLINE";
         e.shape = ray;
+    } else if (kind == "MULTILEADER") {
+        return readMultiLeader(r, c, out);
     } else if (kind == "MLINE") {
         return readMLine(r, out);
     } else if (kind == "TOLERANCE") {

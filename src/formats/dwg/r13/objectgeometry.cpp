@@ -188,11 +188,23 @@ std::size_t vertexCount(const Shape& shape) {
     return 1;
 }
 
-// An entity, then its further pieces with the same layer, colour and plane.
-void appendWithPieces(std::vector<Entity>& into, Entity entity, std::vector<Shape>& pieces) {
-    for (Shape& piece : pieces) {
+// An entity, then its further pieces with the same layer and plane, and its colour unless they have
+// their own. An insert among them that names no known block is left out.
+void appendWithPieces(std::vector<Entity>& into, Entity entity, std::vector<Piece>& pieces,
+                      const std::unordered_map<std::uint64_t, std::int32_t>& blockIndex) {
+    for (Piece& piece : pieces) {
+        if (auto* insert = std::get_if<Insert>(&piece.shape)) {
+            const auto block = blockIndex.find(piece.block);
+            if (block == blockIndex.end()) {
+                continue;
+            }
+            insert->block = block->second;
+        }
         Entity copy = entity;
-        copy.shape = std::move(piece);
+        copy.shape = std::move(piece.shape);
+        if (piece.colour) {
+            copy.colour = *piece.colour;
+        }
         into.push_back(std::move(copy));
     }
     into.push_back(std::move(entity));
@@ -346,7 +358,9 @@ GeometryResult readObjectGeometry(const DwgSections& sections, const GeometryLim
         if (auto* insert = std::get_if<Insert>(&entity.shape)) {
             const std::size_t which =
                 object.kind.starts_with("DIMENSION_") || object.kind.ends_with("_DIMENSION") ? 1 : 0;
-            const auto block = which < object.refs.size() ? blockIndex.find(object.refs[which]) : blockIndex.end();
+            const auto block = object.block != 0            ? blockIndex.find(object.block)
+                               : which < object.refs.size() ? blockIndex.find(object.refs[which])
+                                                            : blockIndex.end();
             if (block == blockIndex.end()) {
                 ++drawing.skipped[object.kind];
                 continue;
@@ -376,7 +390,7 @@ GeometryResult readObjectGeometry(const DwgSections& sections, const GeometryLim
             }
         }
         if (into) {
-            appendWithPieces(*into, std::move(entity), object.moreShapes);
+            appendWithPieces(*into, std::move(entity), object.moreShapes, blockIndex);
         }
     }
     if (drawing.entities.empty() && !paper.empty()) {

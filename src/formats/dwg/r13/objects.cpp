@@ -264,8 +264,9 @@ bool parseObject(std::span<const std::uint8_t> data, const ObjectContext& contex
         return false;
     }
     // The references particular to each kind, up to a few: enough for blocks of inserts and
-    // dimensions.
-    for (int i = 0; i < 4 && h.position() + 8 <= h.endBit(); ++i) {
+    // dimensions; a multileader's block comes after two for each of its leader lines.
+    const int wanted = out.kind == "MULTILEADER" ? 1024 : 4;
+    for (int i = 0; i < wanted && h.position() + 8 <= h.endBit(); ++i) {
         const HandleRef ref = h.H(out.handle);
         if (!h.ok()) {
             break;

@@ -5,6 +5,7 @@
 #include "formats/dwg/r13/bitreader.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -29,6 +30,14 @@ struct DwgClass {
     bool entity = false;
 };
 
+// A further piece of an entity, drawn as the entity is unless it has a colour of its own; an insert
+// among them names its block header by `block`.
+struct Piece {
+    Shape shape;
+    std::optional<Colour> colour = {};
+    std::uint64_t block = 0;
+};
+
 struct ParsedObject {
     std::string kind; // the DXF name
     std::uint64_t handle = 0;
@@ -39,8 +48,12 @@ struct ParsedObject {
     std::vector<std::uint64_t> refs; // handles after the common ones, in order
     Entity shape;
     bool drawable = false; // `shape` holds something to draw
-    // Further pieces drawn as `shape` is (a multiline's other elements, a tolerance's other boxes).
-    std::vector<Shape> moreShapes;
+    // Further pieces (a multiline's other elements, a tolerance's other boxes, a multileader's
+    // leaders, arrows and content).
+    std::vector<Piece> moreShapes;
+    // The block header an insert `shape` draws, when the kind names it in its data rather than
+    // by its first reference.
+    std::uint64_t block = 0;
     // Polylines: vertices are owned by them; vertices carry theirs here.
     Vertex vertex;
     bool isVertex = false;

@@ -124,6 +124,7 @@ std::vector<GlyphSegment> layoutMText(const MText& t) {
     const double blockHeight = (double(lines.size()) - 1) * gap + 1;
     const double top = row == 0 ? 0 : row == 1 ? blockHeight / 2 : blockHeight;
     std::vector<GlyphSegment> line;
+    double left = 0, right = 0;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         line.clear();
         glyphs(lines[i], line);
@@ -133,6 +134,18 @@ std::vector<GlyphSegment> layoutMText(const MText& t) {
         for (auto g : line) {
             out.push_back({{g.a.x + dx, g.a.y + dy}, {g.b.x + dx, g.b.y + dy}});
         }
+        left = i == 0 ? dx : std::min(left, dx);
+        right = i == 0 ? dx + w : std::max(right, dx + w);
+    }
+    if (t.frameGap >= 0 && sane(t.frameGap) && !out.empty()) {
+        // Around the lines' box, from the first line's top to the last one's descent.
+        const double margin = std::min(t.frameGap / t.height, 100.0);
+        const double x0 = left - margin, x1 = right + margin;
+        const double y0 = top - blockHeight - kDescent - margin, y1 = top + margin;
+        out.push_back({{x0, y0}, {x1, y0}});
+        out.push_back({{x1, y0}, {x1, y1}});
+        out.push_back({{x1, y1}, {x0, y1}});
+        out.push_back({{x0, y1}, {x0, y0}});
     }
     double angle = std::atan2(t.direction.y, t.direction.x);
     if (!std::isfinite(angle)) {

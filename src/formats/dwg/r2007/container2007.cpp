@@ -54,7 +54,7 @@ ContainerResult readFileHeader(ByteSource& file, FileHeader2007& h, PagedDrawing
     if (!file.readVector(kHeaderAt, kHeaderBytes, encoded)) {
         return fail(ContainerError::BadFileHeader, "file shorter than its header");
     }
-    if (const std::size_t damaged = damagedBlocks(encoded, 3, kSystemCheck); damaged != 0) {
+    if (const std::size_t damaged = damagedBlocks(encoded, 3, RsCode::Map); damaged != 0) {
         out.warnings.push_back("file header: " + std::to_string(damaged) + " of 3 blocks fail their check");
     }
     std::vector<std::uint8_t> data;
@@ -109,7 +109,7 @@ ContainerResult readSystemPage(ByteSource& file, const SystemPage& page, Contain
     if (!file.readVector(kPagesStart + page.offset, blocks * kRsBlock, encoded)) {
         return fail(onError, name + " cut short");
     }
-    if (const std::size_t damaged = damagedBlocks(encoded, blocks, kSystemCheck); damaged != 0) {
+    if (const std::size_t damaged = damagedBlocks(encoded, blocks, RsCode::Map); damaged != 0) {
         out.warnings.push_back(name + ": " + std::to_string(damaged) + " of " + std::to_string(blocks) +
                                " blocks fail their check");
     }
@@ -230,7 +230,7 @@ bool readPage2007(ByteSource& file, const SectionInfo& section, const SectionPag
             why = "beyond the end of the file";
             return false;
         }
-        if (const std::size_t damaged = damagedBlocks(encoded, blocks, kPageCheck); damaged != 0) {
+        if (const std::size_t damaged = damagedBlocks(encoded, blocks, RsCode::Page); damaged != 0) {
             warnings.push_back(where + ": " + std::to_string(damaged) + " of " + std::to_string(blocks) +
                                " blocks fail their check");
         }

@@ -12,7 +12,7 @@ struct Field {
     std::array<std::uint16_t, 256> log{};
 };
 
-constexpr Field makeField() {
+constexpr Field makeField(unsigned polynomial) {
     Field f;
     unsigned x = 1;
     for (unsigned i = 0; i < 255; ++i) {
@@ -20,7 +20,7 @@ constexpr Field makeField() {
         f.log[x] = static_cast<std::uint16_t>(i);
         x <<= 1;
         if (x & 0x100) {
-            x ^= 0x169;
+            x ^= polynomial;
         }
     }
     for (unsigned i = 255; i < f.exp.size(); ++i) {
@@ -29,7 +29,8 @@ constexpr Field makeField() {
     return f;
 }
 
-constexpr Field kField = makeField();
+constexpr Field kMapField = makeField(0x169);
+constexpr Field kPageField = makeField(0x11D);
 
 } // namespace
 
@@ -49,15 +50,19 @@ bool deinterleave(std::span<const std::uint8_t> encoded, std::size_t factor, std
     return true;
 }
 
-std::size_t damagedBlocks(std::span<const std::uint8_t> encoded, std::size_t factor, std::size_t checkBytes) {
+std::size_t damagedBlocks(std::span<const std::uint8_t> encoded, std::size_t factor, RsCode code) {
+    if (encoded.size() / kRsBlock < factor) {
+        return 0;
+    }
+    const Field& field = code == RsCode::Map ? kMapField : kPageField;
     std::size_t damaged = 0;
     for (std::size_t block = 0; block < factor; ++block) {
-        // Byte k is the coefficient of x^k; a codeword vanishes at each root.
-        for (std::size_t root = 1; root <= checkBytes; ++root) {
+        // A codeword vanishes at each root: evaluated from its highest coefficient down.
+        for (std::size_t root = 1; root <= checkBytes(code); ++root) {
             unsigned value = 0;
             for (std::size_t k = kRsBlock; k-- > 0;) {
                 if (value != 0) {
-                    value = kField.exp[kField.log[value] + root];
+                    value = field.exp[field.log[value] + root];
                 }
                 value ^= encoded[block + k * factor];
             }

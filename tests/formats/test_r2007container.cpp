@@ -5,6 +5,7 @@
 #include "formats/dwg/r2004/pageddrawing.h"
 #include "formats/dwg/r2007/lz77ac21.h"
 #include "formats/dwg/r2007/reedsolomon.h"
+#include "support/dwg2007writer.h"
 #include "support/samples.h"
 
 #include <gtest/gtest.h>
@@ -273,156 +274,8 @@ TEST(Container2007, DamagedCopiesFailCleanly) {
     }
 }
 
-// A small drawing of release 2007 built here: the file header stored uncompressed, a page map and
-// a section map as one literal run each, four plain data pages. The check bytes are left zero, so
-// every block is reported; the hooks change the maps before they are stored.
-struct Drawing2007 {
-    std::vector<std::pair<std::string, Bytes>> sections = {
-        {"AcDb:Header", Bytes(kHeaderStart.begin(), kHeaderStart.end())},
-        {"AcDb:Classes", Bytes(kClassesStart.begin(), kClassesStart.end())},
-        {"AcDb:Handles", Bytes{0x00, 0x02, 0x00, 0x00}},
-        {"AcDb:AcDbObjects", Bytes(40, 0x5A)},
-    };
-    std::function<void(Bytes&)> editFields = [](Bytes&) {};
-    std::function<void(Bytes&)> editPageMap = [](Bytes&) {};
-    std::function<void(Bytes&)> editSectionMap = [](Bytes&) {};
-    std::function<void(Bytes&)> editPageMapStream = [](Bytes&) {};
-
-    static void put64(Bytes& b, std::size_t at, std::uint64_t v) {
-        for (int i = 0; i < 8; ++i) {
-            b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
-        }
-    }
-    static void append64(Bytes& b, std::uint64_t v) {
-        b.resize(b.size() + 8);
-        put64(b, b.size() - 8, v);
-    }
-    // One literal run that decompresses to `data` (8 bytes or more): the order its bytes are
-    // stored in is found by decompressing a run of their positions within each 32-byte block.
-    static Bytes literalStream(const Bytes& data) {
-        const std::size_t n = data.size();
-        Bytes head;
-        if (n < 0x17) {
-            head = {static_cast<std::uint8_t>(n - 8)};
-        } else if (n - 0x17 < 0xFF) {
-            head = {0x0F, static_cast<std::uint8_t>(n - 0x17)};
-        } else {
-            const std::size_t rest = n - 0x17 - 0xFF;
-            head = {0x0F, 0xFF, static_cast<std::uint8_t>(rest & 0xFF), static_cast<std::uint8_t>(rest >> 8)};
-        }
-        Bytes probe = head;
-        for (std::size_t i = 0; i < n; ++i) {
-            probe.push_back(static_cast<std::uint8_t>(i % 32));
-        }
-        Bytes order;
-        EXPECT_EQ(decompressAc21(probe, n, order), Lz77Error::None);
-        Bytes stream = head;
-        stream.resize(head.size() + n);
-        for (std::size_t j = 0; j < n; ++j) {
-            stream[head.size() + j / 32 * 32 + order[j]] = data[j];
-        }
-        return stream;
-    }
-    // Blocks of `perBlock` data bytes, interleaved, their check bytes zero.
-    static Bytes interleaved(const Bytes& data, std::size_t perBlock) {
-        const std::size_t blocks = std::max<std::size_t>(1, (data.size() + perBlock - 1) / perBlock);
-        Bytes out(blocks * kRsBlock, 0);
-        for (std::size_t i = 0; i < data.size(); ++i) {
-            out[i / perBlock + (i % perBlock) * blocks] = data[i];
-        }
-        return out;
-    }
-    static Bytes systemPage(const Bytes& stream) {
-        Bytes padded = stream;
-        padded.resize((stream.size() + 7) & ~std::size_t{7}, 0);
-        return interleaved(padded, 239);
-    }
-
-    Bytes build() const {
-        // Pages: 1 the page map, 2 the section map, 3 on the sections' data.
-        Bytes sectionMap;
-        for (std::size_t i = 0; i < sections.size(); ++i) {
-            const auto& [name, data] = sections[i];
-            append64(sectionMap, data.size());
-            append64(sectionMap, 0xF800);
-            append64(sectionMap, 0);
-            append64(sectionMap, 0);
-            append64(sectionMap, (name.size() + 1) * 2);
-            append64(sectionMap, 0);
-            append64(sectionMap, 1); // plain pages
-            append64(sectionMap, 1);
-            for (char ch : name) {
-                sectionMap.push_back(static_cast<std::uint8_t>(ch));
-                sectionMap.push_back(0);
-            }
-            sectionMap.push_back(0);
-            sectionMap.push_back(0);
-            append64(sectionMap, 0); // the page's offset in its section
-            append64(sectionMap, data.size());
-            append64(sectionMap, 3 + i);
-            append64(sectionMap, data.size());
-            append64(sectionMap, data.size());
-            append64(sectionMap, 0);
-            append64(sectionMap, 0);
-        }
-        editSectionMap(sectionMap);
-        const Bytes sectionStream = literalStream(sectionMap);
-        const Bytes sectionPage = systemPage(sectionStream);
-
-        Bytes pageMap;
-        const std::size_t entries = 2 + sections.size();
-        const Bytes pageMapProbe = systemPage(literalStream(Bytes(entries * 16, 0)));
-        append64(pageMap, pageMapProbe.size());
-        append64(pageMap, 1);
-        append64(pageMap, sectionPage.size());
-        append64(pageMap, 2);
-        for (std::size_t i = 0; i < sections.size(); ++i) {
-            append64(pageMap, sections[i].second.size());
-            append64(pageMap, 3 + i);
-        }
-        editPageMap(pageMap);
-        Bytes pageStream = literalStream(pageMap);
-        editPageMapStream(pageStream);
-        const Bytes pageMapPage = systemPage(pageStream);
-
-        Bytes fields(0x110, 0);
-        put64(fields, 0x18, 1);
-        put64(fields, 0x38, 0);
-        put64(fields, 0x40, 1);
-        put64(fields, 0x50, pageStream.size());
-        put64(fields, 0x58, pageMap.size());
-        put64(fields, 0xB0, sectionStream.size());
-        put64(fields, 0xC0, 2);
-        put64(fields, 0xC8, sectionMap.size());
-        put64(fields, 0xD8, 1);
-        editFields(fields);
-        Bytes headerData(32, 0);
-        const auto stored = static_cast<std::uint32_t>(-static_cast<std::int32_t>(fields.size()));
-        for (int i = 0; i < 4; ++i) {
-            headerData[24 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(stored >> (8 * i));
-        }
-        headerData.insert(headerData.end(), fields.begin(), fields.end());
-        headerData.resize(3 * 239, 0);
-        const Bytes header = interleaved(headerData, 239);
-
-        Bytes file(0x480, 0);
-        const char* version = "AC1021";
-        std::copy(version, version + 6, file.begin());
-        std::copy(header.begin(), header.end(), file.begin() + 0x80);
-        std::vector<const Bytes*> pages{&pageMapPage, &sectionPage};
-        for (const auto& s : sections) {
-            pages.push_back(&s.second);
-        }
-        for (const Bytes* p : pages) {
-            file.resize(file.size() + p->size());
-            std::copy(p->begin(), p->end(), file.end() - static_cast<std::ptrdiff_t>(p->size()));
-        }
-        return file;
-    }
-};
-
 TEST(Container2007, BuiltDrawingAssembles) {
-    const Drawing2007 d;
+    const test::Drawing2007 d;
     PagedDrawing paged;
     const ContainerResult r = open(d.build(), paged);
     ASSERT_TRUE(r.ok()) << r.detail;
@@ -437,7 +290,7 @@ TEST(Container2007, BuiltDrawingAssembles) {
 
 struct HostileCase {
     const char* name;
-    std::function<void(Drawing2007&)> edit;
+    std::function<void(test::Drawing2007&)> edit;
     ContainerError error;
     const char* detail; // part of the message
 };
@@ -445,52 +298,52 @@ struct HostileCase {
 TEST(Container2007, HostileMapsGiveClearErrors) {
     const std::vector<HostileCase> cases = {
         {"page map of 1 TB",
-         [](Drawing2007& d) { d.editFields = [](Bytes& f) { Drawing2007::put64(f, 0x58, 1ull << 40); }; },
+         [](test::Drawing2007& d) { d.editFields = [](Bytes& f) { test::put64(f, 0x58, 1ull << 40); }; },
          ContainerError::TooLarge, "page map larger"},
         {"section map of 1 TB",
-         [](Drawing2007& d) { d.editFields = [](Bytes& f) { Drawing2007::put64(f, 0xC8, 1ull << 40); }; },
+         [](test::Drawing2007& d) { d.editFields = [](Bytes& f) { test::put64(f, 0xC8, 1ull << 40); }; },
          ContainerError::TooLarge, "section map larger"},
         {"page map stored beyond the file",
-         [](Drawing2007& d) { d.editFields = [](Bytes& f) { Drawing2007::put64(f, 0x38, 1ull << 62); }; },
+         [](test::Drawing2007& d) { d.editFields = [](Bytes& f) { test::put64(f, 0x38, 1ull << 62); }; },
          ContainerError::BadPageMap, "beyond the end"},
         {"correction factor zero",
-         [](Drawing2007& d) { d.editFields = [](Bytes& f) { Drawing2007::put64(f, 0x18, 0); }; },
+         [](test::Drawing2007& d) { d.editFields = [](Bytes& f) { test::put64(f, 0x18, 0); }; },
          ContainerError::BadPageMap, "correction"},
         {"correction factor huge",
-         [](Drawing2007& d) { d.editFields = [](Bytes& f) { Drawing2007::put64(f, 0x18, 1ull << 60); }; },
+         [](test::Drawing2007& d) { d.editFields = [](Bytes& f) { test::put64(f, 0x18, 1ull << 60); }; },
          ContainerError::BadPageMap, "correction"},
         {"section map id unknown",
-         [](Drawing2007& d) { d.editFields = [](Bytes& f) { Drawing2007::put64(f, 0xC0, 99); }; },
+         [](test::Drawing2007& d) { d.editFields = [](Bytes& f) { test::put64(f, 0xC0, 99); }; },
          ContainerError::BadSectionMap, "lacks the section map"},
         {"page map with a bad back-reference",
-         [](Drawing2007& d) {
+         [](test::Drawing2007& d) {
              d.editPageMapStream = [](Bytes& s) { s = {0x00, 1, 2, 3, 4, 5, 6, 7, 8, 0x30, 0xF8}; };
-             d.editFields = [](Bytes& f) { Drawing2007::put64(f, 0x50, 11); };
+             d.editFields = [](Bytes& f) { test::put64(f, 0x50, 11); };
          },
          ContainerError::BadPageMap, "back-reference"},
         {"page of negative size",
-         [](Drawing2007& d) { d.editPageMap = [](Bytes& m) { Drawing2007::put64(m, 32, ~0ull); }; },
+         [](test::Drawing2007& d) { d.editPageMap = [](Bytes& m) { test::put64(m, 32, ~0ull); }; },
          ContainerError::BadPageMap, "negative"},
         {"page larger than the file",
-         [](Drawing2007& d) { d.editPageMap = [](Bytes& m) { Drawing2007::put64(m, 32, 1ull << 50); }; },
+         [](test::Drawing2007& d) { d.editPageMap = [](Bytes& m) { test::put64(m, 32, 1ull << 50); }; },
          ContainerError::BadPageMap, "larger than the file"},
         {"section of 2^60 bytes",
-         [](Drawing2007& d) { d.editSectionMap = [](Bytes& m) { Drawing2007::put64(m, 0, 1ull << 60); }; },
+         [](test::Drawing2007& d) { d.editSectionMap = [](Bytes& m) { test::put64(m, 0, 1ull << 60); }; },
          ContainerError::TooLarge, "AcDb:Header larger"},
         {"2^60 pages",
-         [](Drawing2007& d) { d.editSectionMap = [](Bytes& m) { Drawing2007::put64(m, 56, 1ull << 60); }; },
+         [](test::Drawing2007& d) { d.editSectionMap = [](Bytes& m) { test::put64(m, 56, 1ull << 60); }; },
          ContainerError::BadSectionMap, "more pages"},
         {"name longer than the map",
-         [](Drawing2007& d) { d.editSectionMap = [](Bytes& m) { Drawing2007::put64(m, 32, 1ull << 40); }; },
+         [](test::Drawing2007& d) { d.editSectionMap = [](Bytes& m) { test::put64(m, 32, 1ull << 40); }; },
          ContainerError::BadSectionMap, "name longer"},
         {"page id unknown",
-         [](Drawing2007& d) { d.editSectionMap = [](Bytes& m) { Drawing2007::put64(m, 64 + 24 + 16, 77); }; },
+         [](test::Drawing2007& d) { d.editSectionMap = [](Bytes& m) { test::put64(m, 64 + 24 + 16, 77); }; },
          ContainerError::BadSectionMap, "lacks"},
-        {"no objects section", [](Drawing2007& d) { d.sections.pop_back(); }, ContainerError::MissingSection,
+        {"no objects section", [](test::Drawing2007& d) { d.sections.pop_back(); }, ContainerError::MissingSection,
          "AcDb:AcDbObjects"},
     };
     for (const auto& c : cases) {
-        Drawing2007 d;
+        test::Drawing2007 d;
         c.edit(d);
         PagedDrawing paged;
         const ContainerResult r = open(d.build(), paged);
@@ -513,8 +366,8 @@ TEST(Container2007, HostilePagesAreReportedAndSkipped) {
         {"offset past its section", 0, 1000, "past the end of its section"},
     };
     for (const auto& c : cases) {
-        Drawing2007 d;
-        d.editSectionMap = [&c](Bytes& m) { Drawing2007::put64(m, 64 + 24 + c.field, c.value); };
+        test::Drawing2007 d;
+        d.editSectionMap = [&c](Bytes& m) { test::put64(m, 64 + 24 + c.field, c.value); };
         PagedDrawing paged;
         const ContainerResult r = open(d.build(), paged);
         ASSERT_TRUE(r.ok()) << c.name << ": " << r.detail;
@@ -524,7 +377,7 @@ TEST(Container2007, HostilePagesAreReportedAndSkipped) {
         EXPECT_TRUE(found) << c.name;
     }
     // Within a section no bigger than the limit allows.
-    Drawing2007 d;
+    test::Drawing2007 d;
     GeometryLimits limits;
     limits.maxBytes = 16;
     PagedDrawing paged;
@@ -532,7 +385,7 @@ TEST(Container2007, HostilePagesAreReportedAndSkipped) {
 }
 
 TEST(Container2007, BuiltDrawingCutAnywhereFailsCleanly) {
-    const Bytes bytes = Drawing2007().build();
+    const Bytes bytes = test::Drawing2007().build();
     for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
         PagedDrawing paged;
         const ContainerResult r = open(Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(cut)), paged);

@@ -14,15 +14,14 @@ namespace dsc::dwg {
 namespace {
 
 constexpr std::uint64_t kHeaderAt = 0x80;
-constexpr std::size_t kHeaderBytes = 0x3D8;  // three interleaved blocks and padding
-constexpr std::size_t kHeaderData = 3 * 239; // their data bytes
-constexpr std::size_t kMetadataSize = 0x110; // the header's fields, once decompressed
-constexpr std::uint64_t kPagesStart = 0x480; // where page offsets count from
-constexpr std::size_t kSystemData = 239;     // maps: 239 data bytes and 16 check bytes a block
-constexpr std::size_t kSystemCheck = kRsBlock - kSystemData;
-constexpr std::size_t kPageData = 251; // data pages: 251 data bytes and 4 check bytes
-constexpr std::size_t kPageCheck = kRsBlock - kPageData;
-// Maps are a few kB in real files, data pages 0xF800 bytes at most; these bound what one may claim.
+constexpr std::size_t kHeaderBytes = 0x3D8;                             // three interleaved blocks and padding
+constexpr std::size_t kSystemData = kRsBlock - checkBytes(RsCode::Map); // the header's and maps' blocks
+constexpr std::size_t kPageData = kRsBlock - checkBytes(RsCode::Page);  // data pages' blocks
+constexpr std::size_t kHeaderData = 3 * kSystemData;                    // the header's data bytes
+constexpr std::size_t kMetadataSize = 0x110;                            // the header's fields, once decompressed
+constexpr std::uint64_t kPagesStart = 0x480;                            // where page offsets count from
+// Maps are a few kB in real files, data pages around 0xF800 bytes (some a little more); these bound
+// what one may claim.
 constexpr std::uint64_t kMaxSystemPage = 4u << 20;
 constexpr std::uint64_t kMaxCorrection = 16;
 constexpr std::uint64_t kMaxPage = 1u << 20;
@@ -87,7 +86,7 @@ ContainerResult readFileHeader(ByteSource& file, FileHeader2007& h, PagedDrawing
     return {};
 }
 
-// A map: Reed-Solomon blocks of 239 data bytes, the data compressed.
+// A map: Reed-Solomon blocks of 239 data bytes and 16 check bytes, the data compressed.
 ContainerResult readSystemPage(ByteSource& file, const SystemPage& page, ContainerError onError, const char* what,
                                PagedDrawing& out, std::vector<std::uint8_t>& data) {
     const std::string name(what);
@@ -203,8 +202,8 @@ ContainerResult readSectionMap(const std::vector<std::uint8_t>& data, const std:
     return {};
 }
 
-// A data page: plain, or (encoding 4) in blocks of 251 data bytes; compressed unless its stored
-// and decompressed sizes agree.
+// A data page: plain, or (encoding 4) in blocks of 251 data bytes and 4 check bytes; compressed
+// unless its stored and decompressed sizes agree.
 bool readPage2007(ByteSource& file, const SectionInfo& section, const SectionPage& page, std::size_t limit,
                   std::vector<std::uint8_t>& data, std::string& why, std::vector<std::string>& warnings) {
     const std::string where = section.name + " page " + std::to_string(page.number);

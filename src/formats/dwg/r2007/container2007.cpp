@@ -1,6 +1,8 @@
 // The container of release 2007. The file header at 0x80 is Reed-Solomon protected and compressed;
 // it gives the page map and the section map, both stored the same way from 0x480 on. The page map
 // lists every page's size in turn, the section map names the sections and lists their pages.
+// Damage is found by the Reed-Solomon check bytes alone (reported, never corrected); the CRCs and
+// checksums the header and the section map also give are not verified.
 #include "formats/dwg/r2004/assembly.h"
 #include "formats/dwg/r2004/pageddrawing.h"
 #include "formats/dwg/r2007/lz77ac21.h"

@@ -74,7 +74,7 @@ bench: build
 
 fuzz: deps
 	@cmake --preset fuzz >/dev/null
-	@cmake --build --preset fuzz -j $(JOBS) --target fuzz_dwgpreview fuzz_slide fuzz_slidelibrary fuzz_bibcliche fuzz_lz77 fuzz_dwgpaged fuzz_drawingrender fuzz_png fuzz_dwgold fuzz_dwgr13 \
+	@cmake --build --preset fuzz -j $(JOBS) --target fuzz_dwgpreview fuzz_slide fuzz_slidelibrary fuzz_bibcliche fuzz_lz77 fuzz_dwgpaged fuzz_drawingrender fuzz_png fuzz_dwgold fuzz_dwgr13 fuzz_lz77ac21 fuzz_dwg2007 \
 		fuzz_make_seeds
 	@bash fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
 

@@ -1,6 +1,7 @@
 // Writes the seed corpora from the test writers: fuzz/corpus/<harness>/<case>.
 #include "formats/dwg/r2004/checksum.h"
 #include "formats/raster/png.h"
+#include "support/dwg2007writer.h"
 #include "support/dwgwriter.h"
 #include "support/slidewriter.h"
 
@@ -180,5 +181,20 @@ int main(int argc, char** argv) {
                         0,    0,    0,    0,    0,  0, 0, 0x01, 0x01, 0x20, 0x00, 0x00, 0x11};
     std::copy(pageMap.begin(), pageMap.end(), paged.begin() + 0x100);
     save(root / "dwgpaged", "header_and_page_map.dwg", paged);
+    // The 2007 compression: a big-endian output limit / 4, then the stream (a run of 8, copies of
+    // three shapes, a run of 2 after one).
+    save(root / "lz77ac21", "literal_and_copies.bin",
+         Bytes{0x00, 0x40, 0x00, 'a',  'b',  'c',  'd',  'e',  'f',  'g', 'h',
+               0x30, 0x00, 0x10, 0x03, 0x00, 0x23, 0x02, 0x00, 0x02, 'x', 'y'});
+    save(root / "lz77ac21", "long_run.bin", [] {
+        Bytes b{0x04, 0x00, 0x0F, 0x30};
+        for (int i = 0; i < 0x47; ++i) {
+            b.push_back(static_cast<std::uint8_t>(i));
+        }
+        b.insert(b.end(), {0xF1, 0x00, 0x2F, 0x01, 0x00, 0x00, 0x08});
+        return b;
+    }());
+    // A whole small drawing of release 2007: header, both maps, four plain pages.
+    save(root / "dwg2007", "four_sections.dwg", Drawing2007().build());
     return 0;
 }

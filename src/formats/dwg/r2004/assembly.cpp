@@ -21,25 +21,28 @@ bool assembleSection(const SectionInfo& section, const PageReader& readPage, std
         return false;
     }
     out.assign(static_cast<std::size_t>(section.size), 0); // pages of zeros are not stored
-    std::vector<std::uint8_t> data;
-    // Pages hold maxPageSize bytes each but the last: more pages than that would be work for nothing.
-    const std::uint64_t pageRoom = section.maxPageSize != 0 ? section.maxPageSize : section.size;
-    const std::uint64_t maxPages = pageRoom != 0 ? section.size / pageRoom + 1 : 0;
-    if (section.pages.size() > maxPages) {
-        warnings.push_back(section.name + ": more pages than its size allows, the extra ones left out");
+    if (section.size == 0) {
+        return true;
     }
-    std::uint64_t seen = 0;
+    std::vector<std::uint8_t> data;
+    // Pages hold maxPageSize bytes each (2004) or the size they give (2007), the last one less: pages
+    // that together would give more than the section and one page more are work for nothing.
+    const std::uint64_t pageRoom = section.maxPageSize != 0 ? section.maxPageSize : section.size;
+    const std::uint64_t allowed = section.size + std::min(pageRoom, kMaxPage);
+    std::uint64_t claimed = 0;
     for (const auto& page : section.pages) {
-        if (seen++ == maxPages) {
+        const std::string where = section.name + " page " + std::to_string(page.number);
+        const std::uint64_t room = page.startOffset < section.size ? section.size - page.startOffset : 0;
+        const std::uint64_t limit = std::min(page.size != 0 ? page.size : room != 0 ? room : pageRoom, kMaxPage);
+        claimed += limit;
+        if (claimed > allowed) {
+            warnings.push_back(section.name + ": more pages than its size allows, the extra ones left out");
             break;
         }
-        const std::string where = section.name + " page " + std::to_string(page.number);
-        if (page.startOffset >= section.size) {
+        if (room == 0) {
             warnings.push_back(where + ": starts past the end of its section");
             continue;
         }
-        const std::uint64_t room = section.size - page.startOffset;
-        const std::uint64_t limit = std::min(page.size != 0 ? page.size : room, kMaxPage);
         std::string why;
         if (!readPage(section, page, static_cast<std::size_t>(limit), data, why, warnings)) {
             warnings.push_back(where + ": " + why);

@@ -34,7 +34,7 @@ ContainerResult readPagedDrawing(ByteSource& file, const std::string& version, c
     out.sections.maintenance = head[0x0B];
     out.sections.codePage = le16(&head[0x13]);
     if (version == "AC1021") {
-        return {ContainerError::Unsupported, "the 2007 container is not read yet"};
+        return readContainer2007(file, limits, out);
     }
     return readContainer2004(file, limits, out);
 }

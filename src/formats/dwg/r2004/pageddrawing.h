@@ -20,7 +20,7 @@ enum class ContainerError {
     BadSectionMap,  // the list of sections and their pages cannot be read
     MissingSection, // a section the objects need is absent or unreadable
     TooLarge,       // a size beyond the limits
-    Unsupported,    // the 2007 container
+    Unsupported,    // a container not read
 };
 
 std::string describe(ContainerError error);
@@ -38,8 +38,12 @@ struct PagedDrawing {
     std::vector<std::string> warnings;          // checksums that failed, pages skipped
 };
 
-// Releases 2004, 2010, 2013 and 2018 share one container (2007 has its own, not read here).
+// Releases 2004, 2010, 2013 and 2018 share one container.
 ContainerResult readContainer2004(ByteSource& file, const GeometryLimits& limits, PagedDrawing& out);
+
+// Release 2007 has its own: maps and pages protected by Reed-Solomon check bytes, another
+// compression.
+ContainerResult readContainer2007(ByteSource& file, const GeometryLimits& limits, PagedDrawing& out);
 
 // The file header's code page and maintenance release, then the container.
 ContainerResult readPagedDrawing(ByteSource& file, const std::string& version, const GeometryLimits& limits,

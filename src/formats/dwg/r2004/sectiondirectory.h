@@ -14,6 +14,7 @@ struct SectionPage {
     std::uint64_t startOffset = 0;    // where its data goes in the section
     std::uint64_t compressedSize = 0; // bytes stored
     std::uint64_t size = 0;           // bytes once decompressed
+    std::uint64_t storedSize = 0;     // 2007: room the page takes in the file, check bytes included
 };
 
 struct SectionInfo {
@@ -22,6 +23,7 @@ struct SectionInfo {
     std::uint64_t maxPageSize = 0; // the decompressed size of each page but the last
     bool compressed = true;
     bool encrypted = false;
+    std::uint64_t encoding = 1; // 2007: 4 when the pages carry interleaved check bytes
     std::vector<SectionPage> pages;
 };
 

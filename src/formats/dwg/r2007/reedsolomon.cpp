@@ -1,0 +1,78 @@
+#include "formats/dwg/r2007/reedsolomon.h"
+
+#include <algorithm>
+#include <array>
+
+namespace dsc::dwg {
+
+namespace {
+
+struct Field {
+    std::array<std::uint8_t, 512> exp{};
+    std::array<std::uint16_t, 256> log{};
+};
+
+constexpr Field makeField(unsigned polynomial) {
+    Field f;
+    unsigned x = 1;
+    for (unsigned i = 0; i < 255; ++i) {
+        f.exp[i] = static_cast<std::uint8_t>(x);
+        f.log[x] = static_cast<std::uint16_t>(i);
+        x <<= 1;
+        if (x & 0x100) {
+            x ^= polynomial;
+        }
+    }
+    for (unsigned i = 255; i < f.exp.size(); ++i) {
+        f.exp[i] = f.exp[i - 255];
+    }
+    return f;
+}
+
+constexpr Field kMapField = makeField(0x169);
+constexpr Field kPageField = makeField(0x11D);
+
+} // namespace
+
+bool deinterleave(std::span<const std::uint8_t> encoded, std::size_t factor, std::size_t dataPerBlock,
+                  std::size_t count, std::vector<std::uint8_t>& out) {
+    if (factor == 0 || dataPerBlock > kRsBlock || encoded.size() / kRsBlock < factor || count > factor * dataPerBlock) {
+        return false;
+    }
+    out.resize(count);
+    std::size_t written = 0;
+    for (std::size_t block = 0; block < factor && written < count; ++block) {
+        const std::size_t n = std::min(dataPerBlock, count - written);
+        for (std::size_t k = 0; k < n; ++k) {
+            out[written++] = encoded[block + k * factor];
+        }
+    }
+    return true;
+}
+
+std::size_t damagedBlocks(std::span<const std::uint8_t> encoded, std::size_t factor, RsCode code) {
+    if (encoded.size() / kRsBlock < factor) {
+        return 0;
+    }
+    const Field& field = code == RsCode::Map ? kMapField : kPageField;
+    std::size_t damaged = 0;
+    for (std::size_t block = 0; block < factor; ++block) {
+        // A codeword vanishes at each root: evaluated from its highest coefficient down.
+        for (std::size_t root = 1; root <= checkBytes(code); ++root) {
+            unsigned value = 0;
+            for (std::size_t k = kRsBlock; k-- > 0;) {
+                if (value != 0) {
+                    value = field.exp[field.log[value] + root];
+                }
+                value ^= encoded[block + k * factor];
+            }
+            if (value != 0) {
+                ++damaged;
+                break;
+            }
+        }
+    }
+    return damaged;
+}
+
+} // namespace dsc::dwg

@@ -17,6 +17,7 @@ namespace dsc {
 
 class ReadLane : public QObject {
 public:
+    // `pool` outlives every read started here; a lane with no read under way never touches it.
     explicit ReadLane(ReadPool& pool, QObject* parent = nullptr) : QObject(parent), m_pool(pool) {}
     ~ReadLane() override { cancel(); }
 

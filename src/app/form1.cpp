@@ -89,6 +89,16 @@ void Form1::showNoFile() {
 }
 
 void Form1::dirDisc1_Change(const std::filesystem::path& folder) {
+    // What the last click put up stays. A click still being read when the folder changed never put
+    // anything up: its file belongs to the folder left, so what it finds is dropped, and nothing
+    // is selected.
+    if (m_fileLane->busy()) {
+        m_fileLane->cancel();
+        m_slideLane->cancel();
+        Fichier.clear();
+        lblMessage->setText(QStringLiteral(" "));
+        showNoFile();
+    }
     filFich1->setFolder(folder);
 }
 
@@ -169,7 +179,8 @@ void Form1::lstSld1_Click() {
     using Result = std::shared_ptr<SlidePicture>;
     m_slideLane->start<Result>(
         [&fs, ref, pixels](QPromise<Result>& promise) {
-            promise.addResult(std::make_shared<SlidePicture>(readSlidePicture(fs, ref, pixels)));
+            promise.addResult(std::make_shared<SlidePicture>(
+                readSlidePicture(fs, ref, pixels, [&promise] { return promise.isCanceled(); })));
         },
         [this, ref](const Result& slide) {
             Cliche1->setSlide(ref, std::move(slide->loaded), std::move(slide->picture));

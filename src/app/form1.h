@@ -2,13 +2,13 @@
 // The main window: its controls, as named and placed on the form, and the handlers that tie
 // them to the browsing, preview and file logic.
 
+#include "browse/readpool.h"
 #include "platform/filesystem.h"
 #include "platform/launcher.h"
 #include "platform/locale.h"
 #include "platform/trash.h"
 #include "platform/tray.h"
 
-#include <QThreadPool>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
@@ -148,7 +148,12 @@ private:
     QLabel* makeLabel(const char* name, const QString& text, QRect geometry);
 
     Form1Services m_services;
-    QThreadPool m_reads;
+    // Reads from the disk run on these threads, never on the window's: a slow share or a sleeping
+    // disk makes a preview come later, never freezes the window. Their calls mostly wait, so a few
+    // more than the processors; one for each lane below and in the folder and file lists, so none
+    // waits behind a read stuck on a share that stopped answering.
+    static constexpr int kReadThreads = 4;
+    ReadPool m_reads{kReadThreads};
     ReadLane* m_fileLane = nullptr;  // a file's facts and preview
     ReadLane* m_slideLane = nullptr; // a slide picked in a library
     // A file that takes longer than this to read has what showed the previous one cleared

@@ -99,10 +99,6 @@ void Form1::buildControls() {
     drvLecteurs->setGeometry(twips(120, 120, 2775, 315));
     connect(drvLecteurs, &DriveList::driveChanged, this, &Form1::drvLecteurs_Change);
 
-    // Reads from the disk run on these threads, never on the window's: a slow share or a sleeping
-    // disk makes a preview come later, never freezes the window. Their calls mostly wait, so a few
-    // more than the processors.
-    m_reads.setMaxThreadCount(4);
     m_fileLane = new ReadLane(m_reads, this);
     m_slideLane = new ReadLane(m_reads, this);
     m_slowRead.setSingleShot(true);

@@ -9,7 +9,7 @@
 
 namespace dsc {
 
-FileList::FileList(platform::FileSystem& fs, QThreadPool& pool, QWidget* parent)
+FileList::FileList(platform::FileSystem& fs, ReadPool& pool, QWidget* parent)
     : QListWidget(parent), m_fs(fs), m_lane(pool, this) {
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);

@@ -13,7 +13,7 @@ class FileList : public QListWidget {
     Q_OBJECT
 
 public:
-    FileList(platform::FileSystem& fs, QThreadPool& pool, QWidget* parent = nullptr);
+    FileList(platform::FileSystem& fs, ReadPool& pool, QWidget* parent = nullptr);
 
     // Empties the list and reads `folder`; a folder set meanwhile wins.
     void setFolder(const std::filesystem::path& folder);

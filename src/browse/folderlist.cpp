@@ -19,7 +19,7 @@ std::filesystem::path normalFolder(const std::filesystem::path& folder) {
 
 } // namespace
 
-FolderList::FolderList(platform::FileSystem& fs, QThreadPool& pool, QWidget* parent)
+FolderList::FolderList(platform::FileSystem& fs, ReadPool& pool, QWidget* parent)
     : QListWidget(parent), m_fs(fs), m_lane(pool, this) {
     setUniformItemSizes(true);
     setIconSize(QSize(16, 16));

@@ -14,7 +14,7 @@ class FolderList : public QListWidget {
     Q_OBJECT
 
 public:
-    FolderList(platform::FileSystem& fs, QThreadPool& pool, QWidget* parent = nullptr);
+    FolderList(platform::FileSystem& fs, ReadPool& pool, QWidget* parent = nullptr);
 
     // Makes `folder` current and raises folderChanged, once it is known to be a folder that can be
     // entered; otherwise nothing changes.

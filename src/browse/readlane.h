@@ -1,12 +1,14 @@
 #pragma once
 // Reads from the file system off the window's thread, so a slow disk or share never freezes it.
 // A lane carries one kind of read (a folder's listing, a file's facts and preview): starting a read
-// there makes the earlier ones stale. Their results are dropped, and one not yet begun is skipped.
+// there makes the earlier ones stale. Their results are dropped, one not yet begun is skipped, and
+// one stuck in a call gives its thread's place back to the pool.
+
+#include "readpool.h"
 
 #include <QFutureWatcher>
 #include <QObject>
 #include <QPromise>
-#include <QThreadPool>
 
 #include <functional>
 #include <memory>
@@ -15,7 +17,8 @@ namespace dsc {
 
 class ReadLane : public QObject {
 public:
-    explicit ReadLane(QThreadPool& pool, QObject* parent = nullptr) : QObject(parent), m_pool(pool) {}
+    // `pool` outlives every read started here; a lane with no read under way never touches it.
+    explicit ReadLane(ReadPool& pool, QObject* parent = nullptr) : QObject(parent), m_pool(pool) {}
     ~ReadLane() override { cancel(); }
 
     // True from a start until the read has handed over all it had (or was made stale).
@@ -27,6 +30,8 @@ public:
             m_watcher->disconnect(this);
             m_watcher->deleteLater();
             m_watcher = nullptr;
+            m_pool.abandon(*m_read);
+            m_read.reset();
         }
     }
 
@@ -50,13 +55,14 @@ public:
                 return;
             }
             m_watcher = nullptr;
+            m_read.reset();
             watcher->deleteLater();
             if (onDone) {
                 onDone();
             }
         });
         watcher->setFuture(promise->future());
-        m_pool.start([promise, work = std::move(work)] {
+        m_read = m_pool.start([promise, work = std::move(work)] {
             promise->start();
             if (!promise->isCanceled()) {
                 work(*promise);
@@ -66,8 +72,9 @@ public:
     }
 
 private:
-    QThreadPool& m_pool;
+    ReadPool& m_pool;
     QFutureWatcherBase* m_watcher = nullptr;
+    std::shared_ptr<ReadPool::Read> m_read; // the pool's record of the current read
 };
 
 } // namespace dsc

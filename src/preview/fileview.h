@@ -36,14 +36,17 @@ struct FileView {
     DrawingPreviewImage drawing;         // a drawing
 };
 
-// Asked between reads: true when the result is no longer wanted, and the rest is left unread.
+// Asked before each call on the file system, reads of the file included: true when the result is no
+// longer wanted, and the rest is left unread.
 using StaleCheck = std::function<bool()>;
 
 // Reads the facts and preview of `path`; slides are drawn at `viewerPixels`.
 FileView readFileView(platform::FileSystem& fs, const std::filesystem::path& path, QSize viewerPixels,
                       const StaleCheck& stale);
 
-// Reads one slide (of a library, or a slide file) and draws it at `viewerPixels`.
-SlidePicture readSlidePicture(platform::FileSystem& fs, const SlideReference& ref, QSize viewerPixels);
+// Reads one slide (of a library, or a slide file) and draws it at `viewerPixels`; an empty `stale`
+// is never stale.
+SlidePicture readSlidePicture(platform::FileSystem& fs, const SlideReference& ref, QSize viewerPixels,
+                              const StaleCheck& stale = {});
 
 } // namespace dsc

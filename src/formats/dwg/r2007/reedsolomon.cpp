@@ -32,6 +32,23 @@ constexpr Field makeField(unsigned polynomial) {
 constexpr Field kMapField = makeField(0x169);
 constexpr Field kPageField = makeField(0x11D);
 
+// Multiplication by alpha^root for each root of a code, as one table lookup a byte.
+constexpr std::size_t kMostRoots = 16;
+using RootTables = std::array<std::array<std::uint8_t, 256>, kMostRoots>;
+
+constexpr RootTables makeRootTables(const Field& f) {
+    RootTables t{};
+    for (std::size_t root = 1; root <= kMostRoots; ++root) {
+        for (unsigned v = 1; v < 256; ++v) {
+            t[root - 1][v] = f.exp[f.log[v] + root];
+        }
+    }
+    return t;
+}
+
+constexpr RootTables kMapRoots = makeRootTables(kMapField);
+constexpr RootTables kPageRoots = makeRootTables(kPageField);
+
 } // namespace
 
 bool deinterleave(std::span<const std::uint8_t> encoded, std::size_t factor, std::size_t dataPerBlock,
@@ -54,22 +71,22 @@ std::size_t damagedBlocks(std::span<const std::uint8_t> encoded, std::size_t fac
     if (encoded.size() / kRsBlock < factor) {
         return 0;
     }
-    const Field& field = code == RsCode::Map ? kMapField : kPageField;
+    const RootTables& times = code == RsCode::Map ? kMapRoots : kPageRoots;
+    const std::size_t roots = std::min(checkBytes(code), kMostRoots);
     std::size_t damaged = 0;
     for (std::size_t block = 0; block < factor; ++block) {
-        // A codeword vanishes at each root: evaluated from its highest coefficient down.
-        for (std::size_t root = 1; root <= checkBytes(code); ++root) {
-            unsigned value = 0;
-            for (std::size_t k = kRsBlock; k-- > 0;) {
-                if (value != 0) {
-                    value = field.exp[field.log[value] + root];
-                }
-                value ^= encoded[block + k * factor];
+        // A codeword vanishes at each root: evaluated from its highest coefficient down, all the
+        // roots in one pass over the block.
+        std::array<std::uint8_t, kMostRoots> syndrome{};
+        for (std::size_t k = kRsBlock; k-- > 0;) {
+            const std::uint8_t byte = encoded[block + k * factor];
+            for (std::size_t r = 0; r < roots; ++r) {
+                syndrome[r] = static_cast<std::uint8_t>(times[r][syndrome[r]] ^ byte);
             }
-            if (value != 0) {
-                ++damaged;
-                break;
-            }
+        }
+        if (std::any_of(syndrome.begin(), syndrome.begin() + static_cast<std::ptrdiff_t>(roots),
+                        [](std::uint8_t v) { return v != 0; })) {
+            ++damaged;
         }
     }
     return damaged;

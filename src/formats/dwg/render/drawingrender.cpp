@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <unordered_map>
 
 namespace dsc::dwg {
 
@@ -51,9 +52,32 @@ struct Inherit {
     int depth = 0;
 };
 
+// Text laid out while measuring, kept for drawing: the layout does not depend on the scale. Up to a
+// bound, past which texts are laid out again.
+class TextCache {
+public:
+    template <typename Layout> const std::vector<GlyphSegment>& get(const void* text, Layout layout) {
+        if (const auto it = m_layouts.find(text); it != m_layouts.end()) {
+            return it->second;
+        }
+        m_scratch = layout();
+        if (m_kept + m_scratch.size() > kMostKept) {
+            return m_scratch;
+        }
+        m_kept += m_scratch.size();
+        return m_layouts.emplace(text, std::move(m_scratch)).first->second;
+    }
+
+private:
+    static constexpr std::size_t kMostKept = std::size_t{1} << 18; // 8 MB of segments
+    std::unordered_map<const void*, std::vector<GlyphSegment>> m_layouts;
+    std::vector<GlyphSegment> m_scratch;
+    std::size_t m_kept = 0;
+};
+
 class Walker {
 public:
-    Walker(const Drawing& d, DisplayList& out) : m_d(d), m_out(out) {}
+    Walker(const Drawing& d, DisplayList& out, TextCache& texts) : m_d(d), m_out(out), m_texts(texts) {}
 
     void entities(const std::vector<Entity>& list, const Inherit& in) {
         for (const Entity& e : list) {
@@ -216,9 +240,13 @@ private:
               {p.x - nx * h0, p.y - ny * h0, p.z}},
              a);
     }
-    void draw(const Text& s, const Entity&) { glyphs(layoutText(s), m_ocs, s.insertion.z); }
+    void draw(const Text& s, const Entity&) {
+        glyphs(m_texts.get(&s, [&] { return layoutText(s); }), m_ocs, s.insertion.z);
+    }
     // MText lies in the WCS plane through its insertion point.
-    void draw(const MText& s, const Entity&) { glyphs(layoutMText(s), m_wcs, s.insertion.z); }
+    void draw(const MText& s, const Entity&) {
+        glyphs(m_texts.get(&s, [&] { return layoutMText(s); }), m_wcs, s.insertion.z);
+    }
     void glyphs(const std::vector<GlyphSegment>& segs, const Affine& a, double z) {
         for (const auto& g : segs) {
             if (m_out.exhausted()) {
@@ -305,6 +333,7 @@ public:
 private:
     const Drawing& m_d;
     DisplayList& m_out;
+    TextCache& m_texts;
     std::vector<std::int32_t> m_stack;
     std::vector<Vec3> m_pts;
     std::vector<Vec2> m_plan;
@@ -312,8 +341,8 @@ private:
     std::uint8_t m_colour = 7;
 };
 
-void walk(const Drawing& d, DisplayList& out, const RenderLimits& limits) {
-    Walker w(d, out);
+void walk(const Drawing& d, DisplayList& out, const RenderLimits& limits, TextCache& texts) {
+    Walker w(d, out, texts);
     w.m_limits = limits;
     w.entities(d.entities, {});
 }
@@ -326,7 +355,8 @@ RenderResult renderDrawing(const Drawing& drawing, int width, int height, const 
         return result;
     }
     DisplayList list(limits);
-    walk(drawing, list, limits);
+    TextCache texts;
+    walk(drawing, list, limits, texts);
     const Bounds b = list.bounds();
     result.hasExtents = b.any;
     result.minX = b.minX, result.minY = b.minY, result.maxX = b.maxX, result.maxY = b.maxY;
@@ -350,7 +380,7 @@ RenderResult renderDrawing(const Drawing& drawing, int width, int height, const 
     }
     const double minX = b.minX - ((w - 1) / scale - dx) / 2, minY = b.minY - ((h - 1) / scale - dy) / 2;
     list.beginDrawing(result.image, minX, minY, scale);
-    walk(drawing, list, limits);
+    walk(drawing, list, limits, texts);
     list.finish();
     result.empty = false;
     result.truncated = list.exhausted();

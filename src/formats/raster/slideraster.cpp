@@ -64,7 +64,12 @@ public:
             return;
         }
         if (ax == bx && ay == by) {
-            plot(static_cast<int>(std::lround(ax)), static_cast<int>(std::lround(ay)), colour);
+            // Nearest pixel, halves away from zero as lround does; far points stay far, in range.
+            const auto nearest = [](double v) {
+                v = std::clamp(v, -1e9, 1e9);
+                return static_cast<int>(v < 0 ? v - 0.5 : v + 0.5);
+            };
+            plot(nearest(ax), nearest(ay), colour);
             return;
         }
         Joint joint;

@@ -3,7 +3,8 @@
 # silent installations for the current user and for every user, what each leaves (files, Start-menu
 # shortcut, log-on entry, thumbnail handler, entry in "Apps & features"), the installed program
 # started with its icon in a real tray, then silent uninstallations that leave nothing behind and
-# another program's association of .dwg as it was. Also checks the portable archive's contents.
+# another program's association of .dwg as it was; then updates and uninstallations over a running
+# copy and over files another program holds. Also checks the portable archive's contents.
 #   installer_test.sh BUILD_DIR
 set -u
 build=$(realpath "$1")
@@ -189,7 +190,7 @@ ok test "$(cat "$shared/notes.txt")" = theirs
 # the uninstaller ask it to end (its quit event), wait for its files, and only then replace or
 # remove them. Another program holding a file of ours makes a silent installation fail, leaving the
 # installation as it was; the uninstaller then leaves that file to the next restart.
-staged=$build/_CPack_Packages/win64/NSIS/Dessiscope-$version-win64
+staged=$build/_CPack_Packages/win64/NSIS/Dessiscope-$version-win64-setup
 holdfile=$build/bin/holdfile.exe
 dir="$(winenv LOCALAPPDATA)\\Programs\\Dessiscope"
 d=$(unix "$dir")
@@ -281,6 +282,27 @@ wineserver -w
 wineboot -r >/dev/null 2>&1
 wineserver -w
 ok test ! -e "$d"
+passed=$((passed + 1))
+
+# 6. The shell holds the thumbnail handler loaded, as Explorer does: the update puts the new one in
+# place beside it (the one in use renamed), and the uninstaller removes both.
+step="install before the update with the handler loaded"
+wine "$setup" /S /CURRENTUSER >/dev/null 2>&1
+wineserver -w
+printf 'earlier' >>"$d/dessiscope-thumbs.dll"
+wine reg add "HKCU\\$uninst" /v DisplayVersion /d 0.0-earlier /f >/dev/null 2>&1
+step="the thumbnail handler loaded by another program"
+hold "$dir\\dessiscope-thumbs.dll" --load || { echo "installer: FAILED: $step"; cat "$work/hold.log"; failed=$((failed + 1)); }
+step="silent update with the handler loaded"
+wine "$setup" /S /CURRENTUSER >/dev/null 2>&1
+rc=$?
+ok test "$rc" = 0
+ok same_as_new dessiscope-thumbs.dll
+ok test "$(tail -c 7 "$d/dessiscope-thumbs.dll.old")" = earlier
+ok test "$(regval "HKCU\\$uninst" DisplayVersion)" = "$version"
+let_go
+step="uninstall after the handler was set aside"
+uninstalled HKCU "$dir" "$link"
 passed=$((passed + 1))
 
 [ "$failed" = 0 ] || { echo "installer: $failed check(s) failed"; exit 1; }

@@ -208,10 +208,12 @@ start_installed() {
     wait_for 600 icon_present
 }
 app_ended() { ! kill -0 "$app" 2>/dev/null; }
+# A copy still running after its check failed goes, so that the checks after it start clean.
+end_app() { app_ended || { kill "$app" 2>/dev/null; wait "$app" 2>/dev/null; }; app=; }
 # Holds FILE (a Windows path) as another program would, for up to a minute.
 hold() { # FILE [--load]
     rm -f "$work/held"
-    wine "$holdfile" $2 "$1" "$(winepath -w "$work/held" 2>/dev/null | tr -d '\r')" 60 >"$work/hold.log" 2>&1 &
+    wine "$holdfile" ${2:-} "$1" "$(winepath -w "$work/held" 2>/dev/null | tr -d '\r')" 60 >"$work/hold.log" 2>&1 &
     holder=$!
     wait_for 300 test -e "$work/held"
 }
@@ -220,6 +222,7 @@ let_go() { kill "$holder" 2>/dev/null; wait "$holder" 2>/dev/null; holder=; }
 # 4. A silent update over the running copy: the copy ends, the new files and version are in place.
 step="install before the update"
 wine "$setup" /S /CURRENTUSER >/dev/null 2>&1
+ok test "$?" = 0
 wineserver -w
 ok test -f "$d/dessiscope.exe"
 mark_old
@@ -234,12 +237,14 @@ ok wait_for 100 icon_absent
 ok same_as_new dessiscope.exe
 ok same_as_new dessiscope-thumbs.dll
 ok test "$(regval "HKCU\\$uninst" DisplayVersion)" = "$version"
+end_app
 step="uninstall while the program runs"
 start_installed || { echo "installer: FAILED: $step: not started"; failed=$((failed + 1)); }
-uninstalled HKCU "$dir" "$link"
+wine "$dir\\Uninstall.exe" /S >/dev/null 2>&1
 step="the program ended by its uninstallation"
-ok wait_for 100 app_ended
-app=
+ok wait_for 300 app_ended
+end_app
+uninstalled HKCU "$dir" "$link"
 passed=$((passed + 1))
 
 # 5. Another program holds one of our files: the silent update fails, nothing of the installation
@@ -247,6 +252,7 @@ passed=$((passed + 1))
 # file to the next restart and says so.
 step="install before the held update"
 wine "$setup" /S /CURRENTUSER >/dev/null 2>&1
+ok test "$?" = 0
 wineserver -w
 mark_old
 step="a file of ours held by another program"
@@ -288,6 +294,7 @@ passed=$((passed + 1))
 # place beside it (the one in use renamed), and the uninstaller removes both.
 step="install before the update with the handler loaded"
 wine "$setup" /S /CURRENTUSER >/dev/null 2>&1
+ok test "$?" = 0
 wineserver -w
 printf 'earlier' >>"$d/dessiscope-thumbs.dll"
 wine reg add "HKCU\\$uninst" /v DisplayVersion /d 0.0-earlier /f >/dev/null 2>&1

@@ -37,6 +37,8 @@ set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_FILE_NAME "Dessiscope-${PROJECT_VERSION}-win64")
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/cpack-per-generator.cmake)
+# The installer's list of its own files, made from what was staged.
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/nsis-file-list.cmake)
 # Our own installer script (NSIS.template.in here): per-user or per-machine, log-on entry,
 # thumbnail handler; CPack fills in the files.
 set(CPACK_MODULE_PATH ${CMAKE_CURRENT_LIST_DIR})

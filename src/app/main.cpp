@@ -1,6 +1,7 @@
 // Dessiscope: browses folders for drawings, slides and slide libraries and previews them.
 #include "form1.h"
 #include "onecopy.h"
+#include "platform/quitrequests.h"
 #include "platform/session.h"
 
 #include <QApplication>
@@ -38,6 +39,9 @@ int main(int argc, char* argv[]) {
     // The end of the desktop session ends the tool too; the icon goes with it.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &form, &dsc::Form1::Form_QueryUnload);
     QObject::connect(&oneCopy, &dsc::OneCopy::startedAgain, &form, &dsc::Form1::AfficheFenetre);
+    // The installer and the uninstaller ask the running copy to end, as its tray menu's quit does,
+    // before they replace or remove its files.
+    dsc::platform::QuitRequests quitRequests([&form] { form.Quitter_Click(); });
     form.Form_Load();
     return QApplication::exec();
 }

@@ -3,7 +3,8 @@
 # silent installations for the current user and for every user, what each leaves (files, Start-menu
 # shortcut, log-on entry, thumbnail handler, entry in "Apps & features"), the installed program
 # started with its icon in a real tray, then silent uninstallations that leave nothing behind and
-# another program's association of .dwg as it was. Also checks the portable archive's contents.
+# another program's association of .dwg as it was; then updates and uninstallations over a running
+# copy and over files another program holds. Also checks the portable archive's contents.
 #   installer_test.sh BUILD_DIR
 set -u
 build=$(realpath "$1")
@@ -184,6 +185,132 @@ round "a shared folder" "/CURRENTUSER /D=C:\shared" HKCU 'C:\shared\Dessiscope' 
 step="another program's files in the shared folder"
 ok test "$(cat "$shared/Qt6Core.dll")" = theirs
 ok test "$(cat "$shared/notes.txt")" = theirs
+
+# Over a running copy. The tool starts at log-on, so an update finds it running: the installer and
+# the uninstaller ask it to end (its quit event), wait for its files, and only then replace or
+# remove them. Another program holding a file of ours makes a silent installation fail, leaving the
+# installation as it was; the uninstaller then leaves that file to the next restart.
+staged=$build/_CPack_Packages/win64/NSIS/Dessiscope-$version-win64-setup
+holdfile=$build/bin/holdfile.exe
+dir="$(winenv LOCALAPPDATA)\\Programs\\Dessiscope"
+d=$(unix "$dir")
+link="$(winenv APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs\\Dessiscope.lnk"
+# The installed copy marked as an earlier one: its program's bytes and its version entry differ.
+mark_old() {
+    printf 'earlier' >>"$d/dessiscope.exe"
+    wine reg add "HKCU\\$uninst" /v DisplayVersion /d 0.0-earlier /f >/dev/null 2>&1
+}
+same_as_new() { cmp -s "$staged/$1" "$d/$1"; }
+# Starts the installed program as log-on does; waits for its icon in the tray.
+start_installed() {
+    (cd "$d" && exec wine "$dir\\dessiscope.exe") >"$work/app.log" 2>&1 &
+    app=$!
+    wait_for 600 icon_present
+}
+app_ended() { ! kill -0 "$app" 2>/dev/null; }
+# A copy still running after its check failed goes, so that the checks after it start clean.
+end_app() { app_ended || { kill "$app" 2>/dev/null; wait "$app" 2>/dev/null; }; app=; }
+# Holds FILE (a Windows path) as another program would, for up to a minute.
+hold() { # FILE [--load]
+    rm -f "$work/held"
+    wine "$holdfile" ${2:-} "$1" "$(winepath -w "$work/held" 2>/dev/null | tr -d '\r')" 60 >"$work/hold.log" 2>&1 &
+    holder=$!
+    wait_for 300 test -e "$work/held"
+}
+let_go() { kill "$holder" 2>/dev/null; wait "$holder" 2>/dev/null; holder=; }
+
+# 4. A silent update over the running copy: the copy ends, the new files and version are in place.
+step="install before the update"
+wine "$setup" /S /CURRENTUSER >/dev/null 2>&1
+ok test "$?" = 0
+wineserver -w
+ok test -f "$d/dessiscope.exe"
+mark_old
+step="the installed program running"
+start_installed || { echo "installer: FAILED: $step"; tail -5 "$work/app.log"; failed=$((failed + 1)); }
+step="silent update over the running copy"
+wine "$setup" /S /CURRENTUSER >/dev/null 2>&1
+rc=$?
+ok test "$rc" = 0
+ok wait_for 100 app_ended
+ok wait_for 100 icon_absent
+ok same_as_new dessiscope.exe
+ok same_as_new dessiscope-thumbs.dll
+ok test "$(regval "HKCU\\$uninst" DisplayVersion)" = "$version"
+end_app
+step="uninstall while the program runs"
+start_installed || { echo "installer: FAILED: $step: not started"; failed=$((failed + 1)); }
+wine "$dir\\Uninstall.exe" /S >/dev/null 2>&1
+step="the program ended by its uninstallation"
+ok wait_for 300 app_ended
+end_app
+uninstalled HKCU "$dir" "$link"
+passed=$((passed + 1))
+
+# 5. Another program holds one of our files: the silent update fails, nothing of the installation
+# replaced; once it lets go, the update goes through. Uninstalling while it holds one leaves that
+# file to the next restart and says so.
+step="install before the held update"
+wine "$setup" /S /CURRENTUSER >/dev/null 2>&1
+ok test "$?" = 0
+wineserver -w
+mark_old
+step="a file of ours held by another program"
+hold "$dir\\Qt6Network.dll" || { echo "installer: FAILED: $step"; cat "$work/hold.log"; failed=$((failed + 1)); }
+rm -f "$(unix "$(winenv TEMP)")/Dessiscope-setup.log"
+step="silent update while a file is held"
+wine "$setup" /S /CURRENTUSER >/dev/null 2>&1
+rc=$?
+ok test "$rc" = 32
+ok test "$(regval "HKCU\\$uninst" DisplayVersion)" = 0.0-earlier
+ok test "$(tail -c 7 "$d/dessiscope.exe")" = earlier
+ok told "Qt6Network.dll"
+let_go
+step="silent update once the file is free"
+wine "$setup" /S /CURRENTUSER >/dev/null 2>&1
+rc=$?
+ok test "$rc" = 0
+ok same_as_new dessiscope.exe
+ok test "$(regval "HKCU\\$uninst" DisplayVersion)" = "$version"
+step="uninstall while a file is held"
+hold "$dir\\Qt6Network.dll" || ok false
+# Run in place (_?=) so that its exit code is its own: 3010, files left to the restart (as 8 bits).
+wine "$dir\\Uninstall.exe" /S "_?=$dir" >/dev/null 2>&1
+rc=$?
+ok test "$rc" = $((3010 % 256))
+ok test -e "$d/Qt6Network.dll"
+ok test ! -e "$d/dessiscope.exe"
+ok test ! -e "$d/platforms/qwindows.dll"
+ok no_key "HKCU\\$uninst"
+let_go
+step="the held file gone at the restart"
+wineserver -w
+wineboot -r >/dev/null 2>&1
+wineserver -w
+ok test ! -e "$d"
+passed=$((passed + 1))
+
+# 6. The shell holds the thumbnail handler loaded, as Explorer does: the update puts the new one in
+# place beside it (the one in use renamed), and the uninstaller removes both.
+step="install before the update with the handler loaded"
+wine "$setup" /S /CURRENTUSER >/dev/null 2>&1
+ok test "$?" = 0
+wineserver -w
+printf 'earlier' >>"$d/dessiscope-thumbs.dll"
+wine reg add "HKCU\\$uninst" /v DisplayVersion /d 0.0-earlier /f >/dev/null 2>&1
+step="the thumbnail handler loaded by another program"
+hold "$dir\\dessiscope-thumbs.dll" --load || { echo "installer: FAILED: $step"; cat "$work/hold.log"; failed=$((failed + 1)); }
+step="silent update with the handler loaded"
+wine "$setup" /S /CURRENTUSER >/dev/null 2>&1
+rc=$?
+ok test "$rc" = 0
+ok same_as_new dessiscope-thumbs.dll
+ok test "$(tail -c 7 "$d/dessiscope-thumbs.dll.old")" = earlier
+ok test "$(regval "HKCU\\$uninst" DisplayVersion)" = "$version"
+let_go
+step="uninstall after the handler was set aside"
+uninstalled HKCU "$dir" "$link"
+passed=$((passed + 1))
 
 [ "$failed" = 0 ] || { echo "installer: $failed check(s) failed"; exit 1; }
 echo "installer: $passed passed, 0 failed"

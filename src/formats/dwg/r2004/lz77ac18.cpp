@@ -144,17 +144,9 @@ private:
         return true;
     }
     bool copyBack(std::uint64_t offset, std::uint64_t count) {
-        if (offset > m_out.size()) {
-            fail(Lz77Error::BadReference);
+        if (const Lz77Error e = copyBackReference(m_out, offset, count, m_limit); e != Lz77Error::None) {
+            fail(e);
             return false;
-        }
-        if (count > m_limit - m_out.size()) {
-            fail(Lz77Error::Overflow);
-            return false;
-        }
-        std::size_t from = m_out.size() - offset;
-        for (std::uint64_t i = 0; i < count; ++i) {
-            m_out.push_back(m_out[from++]); // overlapping copies repeat the pattern
         }
         return true;
     }

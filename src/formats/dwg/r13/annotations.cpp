@@ -24,16 +24,6 @@ Vec3 along(Vec3 p, Vec3 d, double k) {
     return {p.x + d.x * k, p.y + d.y * k, p.z + d.z * k};
 }
 
-Polyline path3d(std::initializer_list<Vec3> points, bool closed) {
-    Polyline poly;
-    poly.is3d = true;
-    poly.closed = closed;
-    for (const Vec3& p : points) {
-        poly.vertices.push_back({p, 0, 0, 0});
-    }
-    return poly;
-}
-
 // The characters a field shows: font and formatting groups ({\Fgdt;j}) count as one symbol.
 std::size_t visibleLength(std::string_view field) {
     std::size_t n = 0;
@@ -79,6 +69,16 @@ void setShapes(ParsedObject& out, std::vector<Polyline> pieces) {
 }
 
 } // namespace
+
+Polyline path3d(const std::vector<Vec3>& points, bool closed) {
+    Polyline poly;
+    poly.is3d = true;
+    poly.closed = closed;
+    for (const Vec3& p : points) {
+        poly.vertices.push_back({p, 0, 0, 0});
+    }
+    return poly;
+}
 
 std::vector<Polyline> mlineElements(const std::vector<MLineVertex>& vertices, std::size_t elements, bool closed) {
     std::vector<Polyline> lines(std::max<std::size_t>(1, elements));

@@ -10,6 +10,9 @@
 
 namespace dsc::dwg {
 
+// A 3D polyline of straight sides through `points`.
+Polyline path3d(const std::vector<Vec3>& points, bool closed);
+
 // A multiline's vertex: each element line passes at `offsets[i]` along the miter from it.
 struct MLineVertex {
     Vec3 position, direction, miter;

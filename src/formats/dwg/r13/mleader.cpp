@@ -56,16 +56,6 @@ Colour orEntity(const Colour& own, const Colour& entity) {
     return !own.isTrue && own.index == Colour::kByBlock ? entity : own;
 }
 
-Polyline path(const std::vector<Vec3>& points, bool closed) {
-    Polyline poly;
-    poly.is3d = true;
-    poly.closed = closed;
-    for (const Vec3& p : points) {
-        poly.vertices.push_back({p, 0, 0, 0});
-    }
-    return poly;
-}
-
 struct LineOverrides {
     std::int16_t path = 1;
     Colour colour;
@@ -256,7 +246,7 @@ std::vector<Piece> mleaderPieces(const MLeader& m, const Colour& entityColour) {
                 curve.fitPoints = points;
                 pieces.push_back({std::move(curve), own});
             } else {
-                pieces.push_back({path(points, false), own});
+                pieces.push_back({path3d(points, false), own});
             }
             drawn = true;
             const Vec3 tip = points[0];
@@ -279,12 +269,12 @@ std::vector<Piece> mleaderPieces(const MLeader& m, const Colour& entityColour) {
             if (flat) {
                 pieces.push_back({Solid{{tip, left, right, right}, false}, own});
             } else {
-                pieces.push_back({path({tip, left, right}, true), own});
+                pieces.push_back({path3d({tip, left, right}, true), own});
             }
         }
         if (drawn && m.dogleg && root.landing > 0 && length(root.direction) > 0) {
             pieces.push_back(
-                {path({root.connection, along(root.connection, unit(root.direction), root.landing)}, false),
+                {path3d({root.connection, along(root.connection, unit(root.direction), root.landing)}, false),
                  lineColour});
         }
     }

@@ -5,6 +5,7 @@
 // arbitrary-axis rule) for circles, arcs, 2D and lightweight polylines, solids, traces, texts,
 // inserts and hatches. Angles are in radians, counter-clockwise in the entity's own plane.
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -18,6 +19,10 @@ struct Vec3 {
     double x = 0, y = 0, z = 0;
     bool operator==(const Vec3&) const = default;
 };
+
+inline bool finite(const Vec3& p) {
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
 
 // An entity's or a layer's colour: an index of the 256-colour table, BYLAYER, BYBLOCK, or a true
 // colour (releases 2004 and later).

@@ -16,10 +16,6 @@ constexpr std::size_t kMaxBoxes = 64;
 // default style's), and for earlier ones that stored none.
 constexpr double kDefaultToleranceHeight = 0.18;
 
-bool finite(const Vec3& p) {
-    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
-}
-
 Vec3 along(Vec3 p, Vec3 d, double k) {
     return {p.x + d.x * k, p.y + d.y * k, p.z + d.z * k};
 }

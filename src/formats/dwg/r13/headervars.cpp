@@ -9,10 +9,6 @@ namespace {
 
 constexpr std::size_t kSentinelSize = 16;
 
-bool finite(const Vec3& p) {
-    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
-}
-
 void skipBits(BitReader& r, int count) {
     for (int i = 0; i < count; ++i) {
         r.B();

@@ -23,10 +23,6 @@ constexpr std::int16_t kPathInvisible = 0, kPathSpline = 2;
 constexpr std::int32_t kOverridePath = 0x1, kOverrideColour = 0x2, kOverrideArrowSize = 0x10, kOverrideArrow = 0x20;
 constexpr std::int16_t kContentBlock = 1;
 
-bool finite(const Vec3& p) {
-    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
-}
-
 Vec3 along(Vec3 p, Vec3 d, double k) {
     return {p.x + d.x * k, p.y + d.y * k, p.z + d.z * k};
 }

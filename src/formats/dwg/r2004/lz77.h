@@ -21,24 +21,6 @@ enum class Lz77Error {
 
 std::string describe(Lz77Error error);
 
-// Appends `count` bytes copied from `offset` bytes back in `out`, the copy overlapping what it
-// writes when the offset is shorter than the count (the pattern repeats). Refuses a reference to
-// nothing or to before the start, and output past `limit`, writing nothing then.
-inline Lz77Error copyBackReference(std::vector<std::uint8_t>& out, std::uint64_t offset, std::uint64_t count,
-                                   std::size_t limit) {
-    if (offset == 0 || offset > out.size()) {
-        return Lz77Error::BadReference;
-    }
-    if (out.size() > limit || count > limit - out.size()) {
-        return Lz77Error::Overflow;
-    }
-    std::size_t from = out.size() - static_cast<std::size_t>(offset);
-    for (std::uint64_t i = 0; i < count; ++i) {
-        out.push_back(out[from++]);
-    }
-    return Lz77Error::None;
-}
-
 // Appends to `out` (cleared first); on error `out` keeps what was written before it.
 Lz77Error decompressAc18(std::span<const std::uint8_t> in, std::size_t limit, std::vector<std::uint8_t>& out);
 

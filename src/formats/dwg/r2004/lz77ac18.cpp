@@ -1,5 +1,6 @@
 // The 2004 compression: literal runs and back-references whose lengths extend by zero bytes.
 #include "formats/dwg/r2004/lz77.h"
+#include "formats/dwg/r2004/lz77stream.h"
 
 #include <algorithm>
 
@@ -23,10 +24,10 @@ std::string describe(Lz77Error error) {
 
 namespace {
 
-class Ac18Decoder {
+class Ac18Decoder : Lz77Stream {
 public:
     Ac18Decoder(std::span<const std::uint8_t> in, std::size_t limit, std::vector<std::uint8_t>& out)
-        : m_in(in), m_limit(limit), m_out(out) {}
+        : Lz77Stream(in, limit, out) {}
 
     Lz77Error run() {
         std::uint8_t op = 0;
@@ -91,18 +92,6 @@ public:
     }
 
 private:
-    Lz77Error fail(Lz77Error e) {
-        m_error = e;
-        return e;
-    }
-    bool next(std::uint8_t& b) {
-        if (m_pos >= m_in.size()) {
-            fail(Lz77Error::Truncated);
-            return false;
-        }
-        b = m_in[m_pos++];
-        return true;
-    }
     // A length held in `bits`, or when those are zero: `mask`, plus 255 per zero byte, plus the first
     // non-zero byte.
     bool extended(unsigned bits, unsigned mask, std::uint64_t& value) {
@@ -130,32 +119,12 @@ private:
         return true;
     }
     bool literal(std::uint64_t count) {
-        if (count > m_in.size() - m_pos) {
-            fail(Lz77Error::Truncated);
-            return false;
+        const std::uint8_t* from = takeLiteral(count);
+        if (from) {
+            m_out.insert(m_out.end(), from, from + count);
         }
-        if (count > m_limit - m_out.size()) {
-            fail(Lz77Error::Overflow);
-            return false;
-        }
-        m_out.insert(m_out.end(), m_in.begin() + static_cast<std::ptrdiff_t>(m_pos),
-                     m_in.begin() + static_cast<std::ptrdiff_t>(m_pos + count));
-        m_pos += count;
-        return true;
+        return from != nullptr;
     }
-    bool copyBack(std::uint64_t offset, std::uint64_t count) {
-        if (const Lz77Error e = copyBackReference(m_out, offset, count, m_limit); e != Lz77Error::None) {
-            fail(e);
-            return false;
-        }
-        return true;
-    }
-
-    std::span<const std::uint8_t> m_in;
-    std::size_t m_pos = 0;
-    std::size_t m_limit;
-    std::vector<std::uint8_t>& m_out;
-    Lz77Error m_error = Lz77Error::None;
 };
 
 } // namespace

@@ -3,6 +3,8 @@
 // new instruction.
 #include "formats/dwg/r2007/lz77ac21.h"
 
+#include "formats/dwg/r2004/lz77stream.h"
+
 #include <algorithm>
 #include <array>
 
@@ -70,10 +72,10 @@ void appendShuffled(const std::uint8_t* in, std::size_t count, std::vector<std::
     }
 }
 
-class Ac21Decoder {
+class Ac21Decoder : Lz77Stream {
 public:
     Ac21Decoder(std::span<const std::uint8_t> in, std::size_t limit, std::vector<std::uint8_t>& out)
-        : m_in(in), m_limit(std::min(limit, kMaxAc21Output)), m_out(out) {}
+        : Lz77Stream(in, std::min(limit, kMaxAc21Output), out) {}
 
     Lz77Error run() {
         std::uint8_t op = 0;
@@ -107,7 +109,7 @@ public:
             while (true) {
                 std::uint64_t length = 0;
                 std::uint64_t offset = 0;
-                if (!reference(op, first, length, offset) || !copyBack(offset, length)) {
+                if (!reference(op, first, length, offset) || !copyRun(offset, length)) {
                     return m_error;
                 }
                 first = false;
@@ -127,19 +129,7 @@ public:
     }
 
 private:
-    Lz77Error fail(Lz77Error e) {
-        m_error = e;
-        return e;
-    }
     bool atEnd() const { return m_pos >= m_in.size(); }
-    bool next(std::uint8_t& b) {
-        if (m_pos >= m_in.size()) {
-            fail(Lz77Error::Truncated);
-            return false;
-        }
-        b = m_in[m_pos++];
-        return true;
-    }
     bool skip(std::size_t n) {
         if (n > m_in.size() - m_pos) {
             fail(Lz77Error::Truncated);
@@ -232,38 +222,18 @@ private:
         }
     }
     bool literal(std::uint64_t count) {
-        if (count > m_in.size() - m_pos) {
-            fail(Lz77Error::Truncated);
+        const std::uint8_t* from = takeLiteral(count);
+        if (!from) {
             return false;
         }
-        if (count > m_limit - m_out.size()) {
-            fail(Lz77Error::Overflow);
-            return false;
-        }
-        const std::uint8_t* from = m_in.data() + m_pos;
-        m_pos += count;
         for (; count >= 32; count -= 32, from += 32) {
             appendShuffled(from, 32, m_out);
         }
         appendShuffled(from, static_cast<std::size_t>(count), m_out);
         return true;
     }
-    bool copyBack(std::uint64_t offset, std::uint64_t count) {
-        if (count == 0) {
-            return true;
-        }
-        if (const Lz77Error e = copyBackReference(m_out, offset, count, m_limit); e != Lz77Error::None) {
-            fail(e);
-            return false;
-        }
-        return true;
-    }
-
-    std::span<const std::uint8_t> m_in;
-    std::size_t m_pos = 0;
-    std::size_t m_limit;
-    std::vector<std::uint8_t>& m_out;
-    Lz77Error m_error = Lz77Error::None;
+    // A reference of no length copies nothing, whatever its offset.
+    bool copyRun(std::uint64_t offset, std::uint64_t count) { return count == 0 || copyBack(offset, count); }
 };
 
 } // namespace

@@ -13,6 +13,24 @@
 
 namespace dsc::dwg::old {
 
+// A little-endian double at `p`; NaN reads as 0.
+inline double f64At(const std::uint8_t* p) {
+    double v;
+    std::memcpy(&v, p, 8);
+    return v == v ? v : 0;
+}
+
+// The header's extents (six doubles at `extents`: min x y z, max x y z) and limits (four at
+// `limits`: min x y, max x y).
+inline void readHeaderBoxes(Drawing& d, const std::uint8_t* extents, const std::uint8_t* limits) {
+    d.extMin = {f64At(extents), f64At(extents + 8), f64At(extents + 16)};
+    d.extMax = {f64At(extents + 24), f64At(extents + 32), f64At(extents + 40)};
+    d.hasExtents = d.extMin.x <= d.extMax.x && d.extMin.y <= d.extMax.y;
+    d.limMin = {f64At(limits), f64At(limits + 8), 0};
+    d.limMax = {f64At(limits + 16), f64At(limits + 24), 0};
+    d.hasLimits = true;
+}
+
 // Sequential reads; a read past the end marks the cursor bad and yields zeros.
 struct Cursor {
     std::span<const std::uint8_t> data;

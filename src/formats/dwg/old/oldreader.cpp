@@ -3,6 +3,7 @@
 // extra entity section, each a run of records. Release 1.x has its own reader.
 
 #include "formats/dwg/geometry.h"
+#include "formats/dwg/old/cursor.h"
 #include "formats/dwg/old/oldrecords.h"
 #include "formats/dwg/old/release1.h"
 
@@ -27,12 +28,6 @@ struct Table {
 
 Table tableAt(const std::uint8_t* p) {
     return {le16(p), le16(p + 2), le32(p + 6)};
-}
-
-double f64At(const std::uint8_t* p) {
-    double v;
-    std::memcpy(&v, p, 8);
-    return v == v ? v : 0;
 }
 
 // Gathers records into entities: a polyline takes the vertices up to its SEQEND.
@@ -193,12 +188,7 @@ GeometryResult readOldDrawing(ByteSource& src, const std::string& version, const
     const Section blocks{le32(h + 0x1C), le32(h + 0x20) & 0x00FFFFFFu};
     // Releases 11 and 12 add a third run of model-space records after the block section.
     const Section extra{le32(h + 0x24), version == "AC1009" ? le32(h + 0x28) & 0x00FFFFFFu : 0};
-    d.extMin = {f64At(h + 0x78), f64At(h + 0x80), f64At(h + 0x88)};
-    d.extMax = {f64At(h + 0x90), f64At(h + 0x98), f64At(h + 0xA0)};
-    d.hasExtents = d.extMin.x <= d.extMax.x && d.extMin.y <= d.extMax.y;
-    d.limMin = {f64At(h + 0xA8), f64At(h + 0xB0), 0};
-    d.limMax = {f64At(h + 0xB8), f64At(h + 0xC0), 0};
-    d.hasLimits = true;
+    old::readHeaderBoxes(d, h + 0x78, h + 0xA8);
 
     const auto readTable = [&](const Table& t, std::size_t minItem, auto&& each) {
         if (t.items == 0) {

@@ -18,12 +18,6 @@ namespace {
 constexpr std::size_t kHeaderSize = 0x202;
 constexpr std::size_t kLayers = 127; // numbered 1 to 127, their colours in the header
 
-double f64At(const std::uint8_t* p) {
-    double v;
-    std::memcpy(&v, p, 8);
-    return v == v ? v : 0;
-}
-
 void stop(Drawing& d, std::string why) {
     if (!d.truncated) {
         d.truncated = true;
@@ -253,12 +247,7 @@ GeometryResult readRelease1(ByteSource& src, const std::string& version, const G
     }
     const auto end = static_cast<std::int32_t>(le32(h + 0x24));
     const auto count = static_cast<std::int16_t>(le16(h + 0x28));
-    d.extMin = {f64At(h + 0x2A), f64At(h + 0x32), f64At(h + 0x3A)};
-    d.extMax = {f64At(h + 0x42), f64At(h + 0x4A), f64At(h + 0x52)};
-    d.hasExtents = d.extMin.x <= d.extMax.x && d.extMin.y <= d.extMax.y;
-    d.limMin = {f64At(h + 0x5A), f64At(h + 0x62), 0};
-    d.limMax = {f64At(h + 0x6A), f64At(h + 0x72), 0};
-    d.hasLimits = true;
+    readHeaderBoxes(d, h + 0x2A, h + 0x5A);
     d.layers.push_back({"0", Colour::byIndex(7), false, false});
     for (std::size_t i = 0; i < kLayers; ++i) {
         const auto colour = static_cast<std::int16_t>(le16(h + 0xCA + 2 * i));

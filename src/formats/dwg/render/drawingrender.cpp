@@ -6,6 +6,7 @@
 #include "formats/dwg/render/textlayout.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 #include <unordered_map>
@@ -34,9 +35,33 @@ std::uint8_t nearestIndex(std::uint32_t rgb) {
     return static_cast<std::uint8_t>(best);
 }
 
-std::uint8_t tableIndex(const Colour& c, std::uint8_t fallback) {
+// The nearest index of each true colour met, remembered in 256 slots: a search of the table per
+// entity would cost more than drawing most of them.
+class NearestColours {
+public:
+    std::uint8_t operator()(std::uint32_t rgb) {
+        rgb &= 0xFFFFFFu;
+        const std::size_t slot = (rgb ^ (rgb >> 8) ^ (rgb >> 16)) & 0xFFu;
+        if (m_rgb[slot] != rgb) {
+            m_rgb[slot] = rgb;
+            m_index[slot] = nearestIndex(rgb);
+        }
+        return m_index[slot];
+    }
+
+private:
+    std::array<std::uint32_t, 256> m_rgb = filled(0xFF000000u); // no colour: the slots start empty
+    std::array<std::uint8_t, 256> m_index{};
+    static std::array<std::uint32_t, 256> filled(std::uint32_t v) {
+        std::array<std::uint32_t, 256> a;
+        a.fill(v);
+        return a;
+    }
+};
+
+std::uint8_t tableIndex(const Colour& c, std::uint8_t fallback, NearestColours& nearest) {
     if (c.isTrue) {
-        return nearestIndex(c.rgb);
+        return nearest(c.rgb);
     }
     if (c.index >= 1 && c.index <= 255) {
         return static_cast<std::uint8_t>(c.index);
@@ -102,10 +127,10 @@ private:
         if (layer && layer->frozen) {
             return;
         }
-        const std::uint8_t layerColour = layer ? tableIndex(layer->colour, 7) : 7;
+        const std::uint8_t layerColour = layer ? tableIndex(layer->colour, 7, m_nearest) : 7;
         std::uint8_t colour = layerColour;
         if (e.colour.isTrue || (e.colour.index >= 1 && e.colour.index <= 255)) {
-            colour = tableIndex(e.colour, 7);
+            colour = tableIndex(e.colour, 7, m_nearest);
         } else if (e.colour.index == Colour::kByBlock) {
             colour = in.byBlock;
         }
@@ -334,6 +359,7 @@ private:
     const Drawing& m_d;
     DisplayList& m_out;
     TextCache& m_texts;
+    NearestColours m_nearest;
     std::vector<std::int32_t> m_stack;
     std::vector<Vec3> m_pts;
     std::vector<Vec2> m_plan;

@@ -29,8 +29,17 @@ xdotool mousemove --window "$(main_window)" 268 260 click 1
 check "tray button hides the window" 50 main_hidden
 check "the item is back" 50 test "$(wc -l <"$work/items")" -ge 2
 item=$(tail -1 "$work/items"); service=${item%%/*}; path=/${item#*/}; [ "$path" = "/$item" ] && path=/StatusNotifierItem
-call ContextMenu
-check "secondary click (ContextMenu) shows the menu" 50 menu_shown
+# A menu popped while the click that hid the window still holds the pointer can close at once
+# under Xvfb; as a user would, click again (one menu at most: a second call while one shows
+# pops nothing more).
+context_menu() {
+    for _ in 1 2 3 4 5; do
+        call ContextMenu
+        wait_for 10 menu_shown && return 0
+    done
+    return 1
+}
+check "secondary click (ContextMenu) shows the menu" 1 context_menu
 xdotool key Escape
 call Activate
 check "Activate again opens the window" 50 main_shown

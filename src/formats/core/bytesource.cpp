@@ -1,5 +1,6 @@
 #include "formats/core/bytesource.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -24,6 +25,53 @@ bool MemorySource::readAt(std::uint64_t offset, std::span<std::uint8_t> out) {
     }
     if (!out.empty()) {
         std::memcpy(out.data(), m_data.data() + offset, out.size());
+    }
+    return true;
+}
+
+const BlockCache::Block* BlockCache::block(std::uint64_t start) {
+    for (Block& b : m_blocks) {
+        if (b.used != 0 && b.start == start) {
+            b.used = ++m_clock;
+            return &b;
+        }
+    }
+    if (m_blocks.size() < kBlocks) {
+        m_blocks.emplace_back();
+    }
+    Block* victim = &m_blocks.front();
+    for (Block& b : m_blocks) {
+        if (b.used < victim->used) {
+            victim = &b;
+        }
+    }
+    victim->used = 0;
+    if (!m_inner.readVector(start, std::min<std::uint64_t>(kBlockSize, size() - start), victim->bytes)) {
+        return nullptr;
+    }
+    victim->start = start;
+    victim->used = ++m_clock;
+    return victim;
+}
+
+bool BlockCache::readAt(std::uint64_t offset, std::span<std::uint8_t> out) {
+    if (offset > size() || out.size() > size() - offset) {
+        return false;
+    }
+    if (out.size() > kBlockSize) {
+        return m_inner.readAt(offset, out);
+    }
+    std::size_t done = 0;
+    while (done < out.size()) {
+        const std::uint64_t at = offset + done;
+        const Block* b = block(at - at % kBlockSize);
+        if (!b) {
+            return false;
+        }
+        const std::size_t from = static_cast<std::size_t>(at - b->start);
+        const std::size_t n = std::min(out.size() - done, b->bytes.size() - from);
+        std::memcpy(out.data() + done, b->bytes.data() + from, n);
+        done += n;
     }
     return true;
 }

@@ -31,6 +31,31 @@ private:
     std::span<const std::uint8_t> m_data;
 };
 
+// Small reads served from a few blocks of another source, kept after reading: a reader that asks
+// for a few bytes at a time, thousands of times and mostly in order, costs a few large reads of the
+// file instead of a system call each. Reads larger than a block go straight through.
+class BlockCache : public ByteSource {
+public:
+    explicit BlockCache(ByteSource& inner) : m_inner(inner) {}
+    std::uint64_t size() const override { return m_inner.size(); }
+    bool readAt(std::uint64_t offset, std::span<std::uint8_t> out) override;
+
+    static constexpr std::size_t kBlockSize = 64 * 1024;
+    static constexpr std::size_t kBlocks = 8;
+
+private:
+    struct Block {
+        std::uint64_t start = 0;
+        std::uint64_t used = 0; // when last read from; 0: empty
+        std::vector<std::uint8_t> bytes;
+    };
+    const Block* block(std::uint64_t start);
+
+    ByteSource& m_inner;
+    std::vector<Block> m_blocks;
+    std::uint64_t m_clock = 0;
+};
+
 // Little-endian helpers over bounded buffers; callers check the bounds first.
 inline std::uint16_t le16(const std::uint8_t* p) {
     return static_cast<std::uint16_t>(p[0] | (p[1] << 8));

@@ -82,7 +82,8 @@ GeometryResult readR13Drawing(ByteSource& source, const std::string& version, co
     sections.version = version;
     sections.maintenance = head[0x0B];
     sections.codePage = le16(head.data() + 0x13);
-    sections.objects = &source;
+    BlockCache objects(source); // two small reads per object
+    sections.objects = &objects;
     std::vector<std::uint8_t>* targets[3] = {&sections.header, &sections.classes, &sections.handles};
     for (int i = 0; i < 3; ++i) {
         const Locator& at = locators[static_cast<std::size_t>(i)];

@@ -1,5 +1,6 @@
 // Releases 13 to 2000 read from their own objects: the bit codes, then every shared sample, then
 // damaged copies of them.
+#include "formats/core/bytesource.h"
 #include "formats/dwg/geometry.h"
 #include "formats/dwg/r13/bitreader.h"
 #include "formats/dwg/r13/entities.h"
@@ -94,6 +95,56 @@ const BitCase kBitCases[] = {
     {"BE 14 three doubles", "10 10 01", 1, [](BitReader& r) { return r.BE(false).z; }},
 };
 
+// Small reads through the block cache give the file's bytes, whatever their order, for a few
+// reads of the file itself; a read the file refuses is refused, and not kept.
+TEST(BlockCache, GivesTheSourcesBytesForFewReads) {
+    struct Counting : ByteSource {
+        std::vector<std::uint8_t> bytes;
+        int reads = 0;
+        std::uint64_t refuseAt = ~0ull;
+        std::uint64_t size() const override { return bytes.size(); }
+        bool readAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+            ++reads;
+            if (offset <= refuseAt && refuseAt < offset + out.size()) {
+                return false;
+            }
+            return MemorySource(bytes).readAt(offset, out);
+        }
+    } file;
+    const std::size_t size = 5 * BlockCache::kBlockSize + 123;
+    for (std::size_t i = 0; i < size; ++i) {
+        file.bytes.push_back(static_cast<std::uint8_t>(i * 7 + i / 251));
+    }
+    BlockCache cache(file);
+    std::uint32_t state = 7;
+    for (int round = 0; round < 2000; ++round) {
+        state = state * 1103515245u + 12345u;
+        const std::size_t at = (state >> 4) % size;
+        const std::size_t n = std::min<std::size_t>(round % 50 == 0 ? 3 * BlockCache::kBlockSize / 2 : (state >> 24),
+                                                    size - at); // now and then more than a block
+        std::vector<std::uint8_t> got(n);
+        ASSERT_TRUE(cache.readAt(at, got)) << at << " " << n;
+        ASSERT_TRUE(std::equal(got.begin(), got.end(), file.bytes.begin() + static_cast<std::ptrdiff_t>(at)));
+    }
+    std::vector<std::uint8_t> one(1);
+    EXPECT_FALSE(cache.readAt(size, one));
+
+    BlockCache sequential(file);
+    file.reads = 0;
+    for (std::size_t at = 0; at + 14 <= size; at += 14) {
+        std::vector<std::uint8_t> piece(14);
+        ASSERT_TRUE(sequential.readAt(at, piece));
+    }
+    EXPECT_LE(file.reads, 6);
+
+    file.refuseAt = 2 * BlockCache::kBlockSize + 10;
+    BlockCache refusing(file);
+    EXPECT_FALSE(refusing.readAt(2 * BlockCache::kBlockSize, one));
+    file.refuseAt = ~0ull;
+    EXPECT_TRUE(refusing.readAt(2 * BlockCache::kBlockSize, one)); // tried again, not kept empty
+    EXPECT_EQ(one[0], file.bytes[2 * BlockCache::kBlockSize]);
+}
+
 TEST(R13BitReader, EveryCodeAndItsOverrun) {
     for (const BitCase& c : kBitCases) {
         std::size_t count = 0;
@@ -106,6 +157,15 @@ TEST(R13BitReader, EveryCodeAndItsOverrun) {
             BitReader cut(bytes, count - 1); // one bit short: refused, not read past
             c.read(cut);
             EXPECT_FALSE(cut.ok()) << c.name;
+        }
+        // At every alignment, with more data after it: the same value, and no bit more taken.
+        for (std::size_t skip = 1; skip <= 9; ++skip) {
+            std::size_t total = 0;
+            const auto padded = fromBits(std::string(skip, '1') + c.bits + std::string(80, '1'), &total);
+            BitReader r(padded, total);
+            r.skipBits(skip);
+            EXPECT_EQ(c.read(r), c.expected) << c.name << " after " << skip << " bits";
+            EXPECT_EQ(r.position(), skip + count) << c.name << " after " << skip << " bits";
         }
     }
 }
@@ -151,6 +211,7 @@ struct SampleCase {
     // The header's model space extents, x and y of their two corners; none when all four are 0.
     double extents[4] = {0, 0, 0, 0};
     std::vector<KindCount> counts = {}; // exact counts of some kinds read
+    std::size_t layers = 0, blocks = 0; // when not 0, how many the drawing has
 };
 
 const SampleCase kSamples[] = {
@@ -175,13 +236,17 @@ const SampleCase kSamples[] = {
      "LINE",
      false,
      {0, -566.1686, 1852.1856, 111.2355},
-     {{"LINE", 98}, {"MLINE", 3}, {"LWPOLYLINE", 23}, {"HATCH", 8}, {"INSERT", 14}, {"TOLERANCE", 3}}},
+     {{"LINE", 98}, {"MLINE", 3}, {"LWPOLYLINE", 23}, {"HATCH", 8}, {"INSERT", 14}, {"TOLERANCE", 3}},
+     21,
+     27},
     {"dwg/geometry/acadsharp/sample_AC1015.dwg",
      10,
      "LINE",
      false,
      {0, -566.1686, 1852.1856, 111.2355},
-     {{"LINE", 98}, {"MLINE", 3}, {"LWPOLYLINE", 23}, {"HATCH", 8}, {"INSERT", 14}, {"TOLERANCE", 3}}},
+     {{"LINE", 98}, {"MLINE", 3}, {"LWPOLYLINE", 23}, {"HATCH", 8}, {"INSERT", 14}, {"TOLERANCE", 3}},
+     21,
+     27},
 };
 
 GeometryResult readBytes(const std::vector<std::uint8_t>& bytes) {
@@ -216,6 +281,10 @@ TEST(R13Reader, EverySampleReads) {
             EXPECT_NEAR(d.extMax.y, c.extents[3], size * 1e-6) << c.path;
         }
         EXPECT_TRUE(d.hasLimits) << c.path;
+        if (c.layers != 0) {
+            EXPECT_EQ(d.layers.size(), c.layers) << c.path;
+            EXPECT_EQ(d.blocks.size(), c.blocks) << c.path;
+        }
         for (const KindCount& k : c.counts) {
             const auto found = d.counts.find(k.kind);
             EXPECT_EQ(found == d.counts.end() ? 0 : found->second, k.count) << c.path << ": " << k.kind;
@@ -285,6 +354,30 @@ TEST(R13Reader, SameDrawingInTwoReleasesGivesTheSameGeometry) {
         if (const auto* line = std::get_if<Line>(&e.shape)) {
             EXPECT_LT(std::abs(line->start.x) + std::abs(line->end.y), 1e7);
         }
+    }
+}
+
+// The drawing's order is its object map's, not the order its objects happen to lie in the file
+// (which 2010 and later do not keep): the sample drawing starts with six points (by layer, by block,
+// yellow, a true colour, by layer, white), then two lines.
+TEST(R13Reader, EntitiesKeepTheDrawingsOrderWhateverTheFileLayout) {
+    const auto dir = test::samplesDir() / "dwg/geometry/acadsharp";
+    for (const char* name : {"sample_AC1024.dwg", "sample_AC1032.dwg"}) {
+        if (!std::filesystem::exists(dir / name)) {
+            GTEST_SKIP() << "no samples";
+        }
+        const GeometryResult r = readBytes(test::readFile(dir / name));
+        ASSERT_TRUE(r.ok()) << name;
+        const auto& e = r.drawing.entities;
+        ASSERT_GT(e.size(), 8u) << name;
+        const std::int16_t colours[] = {Colour::kByLayer, Colour::kByBlock, 2, Colour::kByLayer, Colour::kByLayer, 7};
+        for (std::size_t i = 0; i < 6; ++i) {
+            EXPECT_TRUE(std::holds_alternative<Point>(e[i].shape)) << name << " " << i;
+            EXPECT_EQ(e[i].colour.index, colours[i]) << name << " " << i;
+        }
+        EXPECT_TRUE(e[3].colour.isTrue) << name;
+        EXPECT_TRUE(std::holds_alternative<Line>(e[6].shape)) << name;
+        EXPECT_TRUE(std::holds_alternative<Line>(e[7].shape)) << name;
     }
 }
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <numeric>
 #include <unordered_map>
 
 namespace dsc::dwg {
@@ -134,41 +135,53 @@ std::vector<std::pair<std::uint64_t, std::int64_t>> readObjectMap(const DwgSecti
     return map;
 }
 
-// From 2010 on, the size of the handle stream follows the object's size.
-bool readObjectBytes(ByteSource& source, std::int64_t offset, bool r2010, std::vector<std::uint8_t>& out,
-                     std::uint64_t& handleStreamBits) {
+enum class ObjectRead { Read, Unwanted, Failed };
+
+// From 2010 on, the size of the handle stream follows the object's size. The type, at the start of
+// the object's data, is looked at first: an object the model has no use for is not read further.
+ObjectRead readObjectBytes(ByteSource& source, std::int64_t offset, const ObjectContext& context,
+                           const std::vector<DwgClass>& classes, std::vector<std::uint8_t>& out,
+                           std::uint64_t& handleStreamBits) {
     if (offset < 0) {
-        return false;
+        return ObjectRead::Failed;
     }
     std::array<std::uint8_t, 14> head{};
     const auto at = static_cast<std::uint64_t>(offset);
     const std::uint64_t available = source.size() > at ? source.size() - at : 0;
     if (available < 2 || !source.readAt(at, std::span(head).first(std::min<std::uint64_t>(head.size(), available)))) {
-        return false;
+        return ObjectRead::Failed;
     }
     std::uint32_t size = head[0] | ((head[1] & 0x7F) << 8);
     std::size_t sizeBytes = 2;
     if (head[1] & 0x80) {
         if (available < 4) {
-            return false;
+            return ObjectRead::Failed;
         }
         size |= static_cast<std::uint32_t>(head[2] | ((head[3] & 0x7F) << 8)) << 15;
         sizeBytes = 4;
     }
     if (size == 0 || size > kMaxObjectSize) {
-        return false;
+        return ObjectRead::Failed;
     }
+    const std::size_t have = static_cast<std::size_t>(std::min<std::uint64_t>(head.size(), available));
     handleStreamBits = 0;
-    if (r2010) {
-        const std::size_t have = static_cast<std::size_t>(std::min<std::uint64_t>(head.size(), available));
+    if (context.r2010) {
         BitReader mc(std::span<const std::uint8_t>(head.data() + sizeBytes, have - sizeBytes));
         handleStreamBits = mc.MC();
         if (!mc.ok()) {
-            return false;
+            return ObjectRead::Failed;
         }
         sizeBytes += mc.position() / 8;
     }
-    return source.readVector(at + sizeBytes, size, out);
+    if (have > sizeBytes) {
+        const std::span<const std::uint8_t> start(head.data() + sizeBytes, have - sizeBytes);
+        BitReader peek(start, std::min<std::uint64_t>(start.size(), size) * 8ull);
+        const int type = context.r2010 ? peek.BOT() : static_cast<std::uint16_t>(peek.BS());
+        if (peek.ok() && !typeWanted(type, classes)) {
+            return ObjectRead::Unwanted;
+        }
+    }
+    return source.readVector(at + sizeBytes, size, out) ? ObjectRead::Read : ObjectRead::Failed;
 }
 
 std::string upper(std::string text) {
@@ -243,14 +256,26 @@ GeometryResult readObjectGeometry(const DwgSections& sections, const GeometryLim
         return result;
     }
 
+    // Read in the order they lie in the file, so that its pages are read once each; kept in the
+    // map's order, which is the drawing's.
+    std::vector<std::size_t> byOffset(map.size());
+    std::iota(byOffset.begin(), byOffset.end(), std::size_t{0});
+    std::stable_sort(byOffset.begin(), byOffset.end(),
+                     [&](std::size_t a, std::size_t b) { return map[a].second < map[b].second; });
     std::vector<ParsedObject> objects;
+    std::vector<std::size_t> mapIndex; // of each object
     std::uint64_t bytesRead = 0;
     std::size_t vertices = 0, failed = 0;
     std::vector<std::uint8_t> buffer;
     std::uint64_t handleStreamBits = 0;
-    for (const auto& [handle, offset] : map) {
-        if (!readObjectBytes(*sections.objects, offset, context.r2010, buffer, handleStreamBits) ||
-            (bytesRead += buffer.size()) > limits.maxBytes) {
+    for (const std::size_t index : byOffset) {
+        const auto& [handle, offset] = map[index];
+        const ObjectRead read =
+            readObjectBytes(*sections.objects, offset, context, classNames, buffer, handleStreamBits);
+        if (read == ObjectRead::Unwanted) {
+            continue;
+        }
+        if (read == ObjectRead::Failed || (bytesRead += buffer.size()) > limits.maxBytes) {
             ++failed;
             if (bytesRead > limits.maxBytes) {
                 drawing.truncated = true;
@@ -273,8 +298,13 @@ GeometryResult readObjectGeometry(const DwgSections& sections, const GeometryLim
                 break;
             }
             objects.push_back(std::move(object));
+            mapIndex.push_back(index);
         }
     }
+    // The objects in the map's order, by their index in `objects`.
+    std::vector<std::size_t> inOrder(objects.size());
+    std::iota(inOrder.begin(), inOrder.end(), std::size_t{0});
+    std::sort(inOrder.begin(), inOrder.end(), [&](std::size_t a, std::size_t b) { return mapIndex[a] < mapIndex[b]; });
     if (failed > 0) {
         warn(drawing, std::to_string(failed) + " objects could not be read");
     }
@@ -282,7 +312,8 @@ GeometryResult readObjectGeometry(const DwgSections& sections, const GeometryLim
     // Layers first: "0" at index 0.
     std::unordered_map<std::uint64_t, std::int32_t> layerIndex;
     drawing.layers.push_back({"0", Colour::byIndex(7), false, false});
-    for (const ParsedObject& object : objects) {
+    for (const std::size_t at : inOrder) {
+        const ParsedObject& object = objects[at];
         if (object.kind != "LAYER") {
             continue;
         }
@@ -301,7 +332,8 @@ GeometryResult readObjectGeometry(const DwgSections& sections, const GeometryLim
     // Blocks, by their block header.
     std::unordered_map<std::uint64_t, std::int32_t> blockIndex;
     std::uint64_t modelSpace = 0, paperSpace = 0;
-    for (const ParsedObject& object : objects) {
+    for (const std::size_t at : inOrder) {
+        const ParsedObject& object = objects[at];
         if (object.kind != "BLOCK_HEADER") {
             continue;
         }
@@ -329,7 +361,8 @@ GeometryResult readObjectGeometry(const DwgSections& sections, const GeometryLim
     for (std::size_t i = 0; i < objects.size(); ++i) {
         byHandle[objects[i].handle] = i;
     }
-    for (ParsedObject& object : objects) {
+    for (const std::size_t at : inOrder) {
+        ParsedObject& object = objects[at];
         if (!object.isVertex) {
             continue;
         }
@@ -342,7 +375,8 @@ GeometryResult readObjectGeometry(const DwgSections& sections, const GeometryLim
         }
     }
     std::vector<Entity> paper;
-    for (ParsedObject& object : objects) {
+    for (const std::size_t at : inOrder) {
+        ParsedObject& object = objects[at];
         if (!object.entity) {
             continue;
         }

@@ -116,6 +116,15 @@ void readTableEntry(BitReader& r, const ObjectContext& context, ParsedObject& ou
 
 } // namespace
 
+bool typeWanted(int type, const std::vector<DwgClass>& classes) {
+    constexpr int kBlockHeader = 0x31, kLayer = 0x33;
+    if (type >= 500) {
+        const auto index = static_cast<std::size_t>(type - 500);
+        return index < classes.size() && classes[index].entity;
+    }
+    return isEntityType(type) || type == kBlockHeader || type == kLayer;
+}
+
 bool parseObject(std::span<const std::uint8_t> data, const ObjectContext& context, const std::vector<DwgClass>& classes,
                  ParsedObject& out, std::uint64_t handleStreamBits) {
     BitReader r(data);

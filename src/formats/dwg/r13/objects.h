@@ -64,6 +64,10 @@ struct ParsedObject {
     bool layerFrozen = false;
 };
 
+// Whether an object of this type can give the model anything: entities, layers and block headers.
+// The rest (dictionaries, styles, records…) need not even be read.
+bool typeWanted(int type, const std::vector<DwgClass>& classes);
+
 // Reads the object whose bytes (after its size) are `data`; false when even its common data does
 // not parse. `classes` are indexed by type number - 500. From 2010 on, `handleStreamBits` is the
 // handle stream's size that preceded the data.

@@ -36,20 +36,9 @@ bool BitReader::take(unsigned count) {
     return true;
 }
 
-std::uint32_t BitReader::bits(unsigned count) {
-    if (!take(count)) {
-        return 0;
-    }
-    // A byte's worth at a time: the rest of the current byte, whole bytes, the head of the last.
-    std::uint32_t value = 0;
-    for (unsigned left = count; left > 0;) {
-        const unsigned offset = static_cast<unsigned>(m_pos & 7), n = std::min(left, 8u - offset);
-        const unsigned chunk = (m_data[m_pos >> 3] >> (8u - offset - n)) & ((1u << n) - 1u);
-        value = (value << n) | chunk;
-        m_pos += n;
-        left -= n;
-    }
-    return value;
+std::uint32_t BitReader::failedBits(unsigned count) {
+    take(count); // turns the reader bad when past the end; a count of 0 reads nothing
+    return 0;
 }
 
 std::uint8_t BitReader::threeB() {

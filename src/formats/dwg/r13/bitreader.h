@@ -29,7 +29,28 @@ public:
     void skipBits(std::uint64_t count);
     bool atEnd() const { return m_pos >= m_end; }
 
-    std::uint32_t bits(unsigned count); // up to 32, most significant first
+    // Up to 32, most significant first, taken from the eight bytes at the position (fewer at the
+    // end of the data, the rest read as zeros).
+    std::uint32_t bits(unsigned count) {
+        if (!m_ok || count > m_end - m_pos || count == 0) {
+            return failedBits(count);
+        }
+        const std::uint64_t at = m_pos >> 3;
+        const std::uint8_t* p = m_data.data() + at;
+        std::uint64_t word = 0;
+        if (at + 8 <= m_data.size()) {
+            word = (std::uint64_t{p[0]} << 56) | (std::uint64_t{p[1]} << 48) | (std::uint64_t{p[2]} << 40) |
+                   (std::uint64_t{p[3]} << 32) | (std::uint64_t{p[4]} << 24) | (std::uint64_t{p[5]} << 16) |
+                   (std::uint64_t{p[6]} << 8) | std::uint64_t{p[7]};
+        } else {
+            for (std::size_t i = 0; i < 8; ++i) {
+                word = (word << 8) | (at + i < m_data.size() ? p[i] : 0u);
+            }
+        }
+        const unsigned offset = static_cast<unsigned>(m_pos & 7);
+        m_pos += count;
+        return static_cast<std::uint32_t>((word << offset) >> (64 - count));
+    }
     bool B() { return bits(1) != 0; }
     std::uint8_t BB() { return static_cast<std::uint8_t>(bits(2)); }
     std::uint8_t threeB(); // up to three bits, stopping at the first 0
@@ -65,6 +86,7 @@ public:
 
 private:
     bool take(unsigned count);
+    std::uint32_t failedBits(unsigned count); // none to read, or past the end
     std::span<const std::uint8_t> m_data;
     std::uint64_t m_pos = 0;
     std::uint64_t m_end = 0;

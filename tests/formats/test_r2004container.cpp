@@ -1,8 +1,10 @@
 // The paged container of releases 2004 and 2010-2018: its compression over hand-made streams, the
 // sections of every shared sample, and damaged copies of them.
+#include "formats/dwg/r2004/assembly.h"
 #include "formats/dwg/r2004/checksum.h"
 #include "formats/dwg/r2004/lz77.h"
 #include "formats/dwg/r2004/pageddrawing.h"
+#include "support/pagedobjects.h"
 #include "support/samples.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +12,8 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -146,11 +150,123 @@ std::vector<std::filesystem::path> pagedSamples() {
     return files;
 }
 
-ContainerResult open(const Bytes& bytes, PagedDrawing& paged) {
-    MemorySource source(bytes);
-    const std::string version(bytes.begin(),
-                              bytes.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(6, bytes.size())));
-    return readPagedDrawing(source, version, {}, paged);
+// A drawing opened from bytes it keeps: its objects' pages are read from them as they are asked for.
+struct Opened : PagedDrawing {
+    Bytes bytes;
+    std::optional<MemorySource> source;
+};
+
+ContainerResult open(Bytes bytes, Opened& paged) {
+    paged.bytes = std::move(bytes);
+    paged.source.emplace(paged.bytes);
+    const std::string version(paged.bytes.begin(),
+                              paged.bytes.begin() +
+                                  static_cast<std::ptrdiff_t>(std::min<std::size_t>(6, paged.bytes.size())));
+    return readPagedDrawing(*paged.source, version, {}, paged);
+}
+
+// A section's pages made up in memory: each page's bytes are its number repeated, a page listed in
+// `failing` cannot be read, and a page's `short` bytes are all it gives.
+struct FakePages {
+    std::map<std::int64_t, std::size_t> shortBy; // page number → bytes it gives
+    std::vector<std::int64_t> failing;
+    int reads = 0;
+    PageReader reader() {
+        return [this](const SectionInfo&, const SectionPage& page, std::size_t limit, Bytes& data, std::string& why,
+                      std::vector<std::string>&) {
+            ++reads;
+            if (std::find(failing.begin(), failing.end(), page.number) != failing.end()) {
+                why = "unreadable";
+                return false;
+            }
+            const auto cut = shortBy.find(page.number);
+            data.assign(std::min<std::size_t>(limit, cut != shortBy.end() ? cut->second : page.size),
+                        static_cast<std::uint8_t>(page.number));
+            return true;
+        };
+    }
+};
+
+SectionInfo section(std::uint64_t size, std::vector<std::pair<std::uint64_t, std::uint64_t>> pages) {
+    SectionInfo s;
+    s.name = "AcDb:AcDbObjects";
+    s.size = size;
+    s.maxPageSize = 100;
+    std::int64_t number = 1;
+    for (const auto& [start, length] : pages) {
+        s.pages.push_back({number++, 0, start, length, length, 0});
+    }
+    return s;
+}
+
+// Read page by page, a section gives what its whole assembly gives, wherever it is read from and
+// however often its pages are let go; a page that cannot be read is reported once. Pages that
+// overlap are refused: only the whole assembly says which of them wins.
+TEST(PagedSection, ReadsWhatTheWholeAssemblyGives) {
+    struct Case {
+        const char* name;
+        SectionInfo section;
+        std::vector<std::int64_t> failing;
+        std::map<std::int64_t, std::size_t> shortBy;
+        std::size_t warnings; // once every page has been read
+    };
+    const std::vector<Case> cases = {
+        {"in order", section(350, {{0, 100}, {100, 100}, {200, 100}, {300, 100}}), {}, {}, 0},
+        {"out of order", section(300, {{200, 100}, {0, 100}, {100, 100}}), {}, {}, 0},
+        {"a gap", section(300, {{0, 100}, {200, 100}}), {}, {}, 0},
+        {"a page that fails", section(300, {{0, 100}, {100, 100}, {200, 100}}), {2}, {}, 1},
+        {"a page cut short", section(300, {{0, 100}, {100, 100}, {200, 100}}), {}, {{2, 30}}, 0},
+        {"a page past the end", section(200, {{0, 100}, {100, 100}, {900, 100}}), {}, {}, 1},
+        {"many pages",
+         section(1000,
+                 [] {
+                     std::vector<std::pair<std::uint64_t, std::uint64_t>> p;
+                     for (std::uint64_t at = 0; at < 1000; at += 100)
+                         p.push_back({at, 100});
+                     return p;
+                 }()),
+         {7},
+         {},
+         1},
+    };
+    for (const Case& c : cases) {
+        FakePages fake{c.shortBy, c.failing};
+        std::vector<std::string> wholeWarnings, pagedWarnings;
+        Bytes whole;
+        ASSERT_TRUE(assembleSection(c.section, fake.reader(), 1u << 20, whole, wholeWarnings)) << c.name;
+        PagedSection paged;
+        ASSERT_TRUE(paged.open(c.section, fake.reader(), pagedWarnings)) << c.name;
+        ASSERT_EQ(paged.size(), whole.size()) << c.name;
+        fake.reads = 0;
+        std::uint32_t state = 99;
+        for (int round = 0; round < 300; ++round) {
+            state = state * 1103515245u + 12345u;
+            const std::size_t at = (state >> 8) % whole.size();
+            const std::size_t n = std::min<std::size_t>((state >> 20) % 240, whole.size() - at);
+            Bytes got(n, 0xEE);
+            ASSERT_TRUE(paged.readAt(at, got)) << c.name;
+            ASSERT_TRUE(std::equal(got.begin(), got.end(), whole.begin() + static_cast<std::ptrdiff_t>(at)))
+                << c.name << " at " << at << " for " << n;
+        }
+        EXPECT_EQ(pagedWarnings, wholeWarnings) << c.name;
+        EXPECT_EQ(pagedWarnings.size(), c.warnings) << c.name;
+        Bytes past(1);
+        EXPECT_FALSE(paged.readAt(whole.size(), past)) << c.name;
+        // Read once from start to end, object by object: each page is read once.
+        PagedSection again;
+        std::vector<std::string> ignored;
+        ASSERT_TRUE(again.open(c.section, fake.reader(), ignored));
+        fake.reads = 0;
+        for (std::size_t at = 0; at < whole.size(); at += 7) {
+            Bytes got(std::min<std::size_t>(7, whole.size() - at));
+            ASSERT_TRUE(again.readAt(at, got));
+        }
+        EXPECT_LE(fake.reads, static_cast<int>(c.section.pages.size())) << c.name;
+    }
+    FakePages fake;
+    std::vector<std::string> warnings;
+    PagedSection overlapping;
+    EXPECT_FALSE(overlapping.open(section(300, {{0, 100}, {50, 100}, {200, 100}}), fake.reader(), warnings));
 }
 
 TEST(Container2004, EverySampleAssemblesItsSections) {
@@ -161,19 +277,19 @@ TEST(Container2004, EverySampleAssemblesItsSections) {
         }
         ++seen;
         const Bytes bytes = test::readFile(file);
-        PagedDrawing paged;
+        Opened paged;
         const ContainerResult r = open(bytes, paged);
         ASSERT_TRUE(r.ok()) << file << ": " << r.detail;
         EXPECT_TRUE(startsWith(paged.sections.header, kHeaderStart)) << file;
         EXPECT_TRUE(startsWith(paged.sections.classes, kClassesStart)) << file;
         EXPECT_GT(paged.sections.handles.size(), 2u) << file;
-        EXPECT_GT(paged.objectBytes.size(), 0u) << file;
         ASSERT_NE(paged.sections.objects, nullptr);
-        EXPECT_EQ(paged.sections.objects->size(), paged.objectBytes.size());
+        const Bytes objects = test::objectSection(paged);
+        EXPECT_GT(objects.size(), 0u) << file;
         EXPECT_TRUE(paged.warnings.empty()) << file << ": " << paged.warnings.front();
         std::printf("%s: header %zu classes %zu handles %zu objects %zu warnings %zu\n",
                     file.filename().string().c_str(), paged.sections.header.size(), paged.sections.classes.size(),
-                    paged.sections.handles.size(), paged.objectBytes.size(), paged.warnings.size());
+                    paged.sections.handles.size(), objects.size(), paged.warnings.size());
     }
     if (seen == 0) {
         GTEST_SKIP() << "no samples";
@@ -187,7 +303,7 @@ TEST(Container2004, DamagedCopiesFailCleanly) {
     }
     const Bytes bytes = test::readFile(file);
     for (std::size_t cut = 0; cut < bytes.size(); cut += std::max<std::size_t>(1, bytes.size() / 97)) {
-        PagedDrawing paged;
+        Opened paged;
         open(Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(cut)), paged);
     }
     std::uint32_t state = 12345;
@@ -197,13 +313,13 @@ TEST(Container2004, DamagedCopiesFailCleanly) {
             state = state * 1103515245u + 12345u;
             copy[(state >> 4) % copy.size()] ^= static_cast<std::uint8_t>(state >> 24 | 1);
         }
-        PagedDrawing paged;
+        Opened paged;
         open(copy, paged);
     }
     // The encrypted header damaged: refused, not guessed around.
     Bytes copy = bytes;
     copy[0x80] ^= 0xFF;
-    PagedDrawing paged;
+    Opened paged;
     EXPECT_EQ(open(copy, paged).error, ContainerError::BadFileHeader);
 }
 
@@ -220,13 +336,13 @@ TEST(Container2004, EveryByteOfTheMapsFlipped) {
     for (std::size_t at = bytes.size() > 1500 ? bytes.size() - 1500 : 0; at < bytes.size(); ++at) {
         Bytes copy = bytes;
         copy[at] ^= 0x5A;
-        PagedDrawing paged;
+        Opened paged;
         const ContainerResult r = open(copy, paged);
         failed += r.ok() ? 0 : 1;
-        warned += r.ok() && !paged.warnings.empty() ? 1 : 0;
         if (r.ok()) {
-            EXPECT_EQ(paged.sections.objects->size(), paged.objectBytes.size());
+            EXPECT_EQ(test::objectSection(paged).size(), paged.sections.objects->size());
         }
+        warned += r.ok() && !paged.warnings.empty() ? 1 : 0;
     }
     // Most of those bytes are checked: by a map's structure or by a page's checksum.
     EXPECT_GT(failed + warned, 500);

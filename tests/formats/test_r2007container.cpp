@@ -6,6 +6,7 @@
 #include "formats/dwg/r2007/lz77ac21.h"
 #include "formats/dwg/r2007/reedsolomon.h"
 #include "support/dwg2007writer.h"
+#include "support/pagedobjects.h"
 #include "support/samples.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 #include <cstring>
 #include <functional>
 #include <numeric>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -170,9 +172,16 @@ bool startsWith(const Bytes& b, const std::array<std::uint8_t, 16>& s) {
     return b.size() >= s.size() && std::equal(s.begin(), s.end(), b.begin());
 }
 
-ContainerResult open(const Bytes& bytes, PagedDrawing& paged, const GeometryLimits& limits = {}) {
-    MemorySource source(bytes);
-    return readPagedDrawing(source, "AC1021", limits, paged);
+// A drawing opened from bytes it keeps: its objects' pages are read from them as they are asked for.
+struct Opened : PagedDrawing {
+    Bytes bytes;
+    std::optional<MemorySource> source;
+};
+
+ContainerResult open(Bytes bytes, Opened& paged, const GeometryLimits& limits = {}) {
+    paged.bytes = std::move(bytes);
+    paged.source.emplace(paged.bytes);
+    return readPagedDrawing(*paged.source, "AC1021", limits, paged);
 }
 
 struct SampleCase {
@@ -196,15 +205,15 @@ TEST(Container2007, EverySampleAssemblesItsSectionsAndDraws) {
         }
         ++seen;
         const Bytes bytes = test::readFile(file);
-        PagedDrawing paged;
+        Opened paged;
         const ContainerResult r = open(bytes, paged);
         ASSERT_TRUE(r.ok()) << c.path << ": " << r.detail;
         EXPECT_TRUE(startsWith(paged.sections.header, kHeaderStart)) << c.path;
         EXPECT_TRUE(startsWith(paged.sections.classes, kClassesStart)) << c.path;
         EXPECT_GT(paged.sections.handles.size(), 2u) << c.path;
-        EXPECT_GT(paged.objectBytes.size(), 0u) << c.path;
         ASSERT_NE(paged.sections.objects, nullptr);
-        EXPECT_EQ(paged.sections.objects->size(), paged.objectBytes.size());
+        const Bytes objects = test::objectSection(paged);
+        EXPECT_GT(objects.size(), 0u) << c.path;
         // Every block of the real files passes its check.
         EXPECT_TRUE(paged.warnings.empty()) << c.path << ": " << paged.warnings.front();
 
@@ -219,7 +228,7 @@ TEST(Container2007, EverySampleAssemblesItsSectionsAndDraws) {
         }
         std::printf("%s: header %zu classes %zu handles %zu objects %zu; %zu entities drawn\n", c.path,
                     paged.sections.header.size(), paged.sections.classes.size(), paged.sections.handles.size(),
-                    paged.objectBytes.size(), g.drawing.entities.size());
+                    objects.size(), g.drawing.entities.size());
     }
     if (seen == 0) {
         GTEST_SKIP() << "no samples";
@@ -234,7 +243,7 @@ TEST(Container2007, DamagedCopiesFailCleanly) {
     const Bytes bytes = test::readFile(file);
     int failed = 0;
     for (std::size_t cut = 0; cut < bytes.size(); cut += std::max<std::size_t>(1, bytes.size() / 97)) {
-        PagedDrawing paged;
+        Opened paged;
         failed += open(Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(cut)), paged).ok() ? 0 : 1;
     }
     EXPECT_GT(failed, 0);
@@ -245,16 +254,16 @@ TEST(Container2007, DamagedCopiesFailCleanly) {
             state = state * 1103515245u + 12345u;
             copy[(state >> 4) % copy.size()] ^= static_cast<std::uint8_t>(state >> 24 | 1);
         }
-        PagedDrawing paged;
+        Opened paged;
         if (open(copy, paged).ok()) {
-            EXPECT_EQ(paged.sections.objects->size(), paged.objectBytes.size());
+            EXPECT_EQ(test::objectSection(paged).size(), paged.sections.objects->size());
         }
     }
     {
         // A check byte of the file header damaged: the data is whole, the damage reported.
         Bytes copy = bytes;
         copy[0x80 + 3 * 239] ^= 0x40;
-        PagedDrawing paged;
+        Opened paged;
         ASSERT_TRUE(open(copy, paged).ok());
         ASSERT_EQ(paged.warnings.size(), 1u);
         EXPECT_NE(paged.warnings[0].find("file header"), std::string::npos) << paged.warnings[0];
@@ -263,26 +272,26 @@ TEST(Container2007, DamagedCopiesFailCleanly) {
         // Its data length damaged (byte 24 of the first block): refused.
         Bytes copy = bytes;
         copy[0x80 + 3 * 27] ^= 0x40;
-        PagedDrawing paged;
+        Opened paged;
         const ContainerResult r = open(copy, paged);
         EXPECT_EQ(r.error, ContainerError::BadFileHeader) << r.detail;
     }
     {
         Bytes copy(bytes.begin(), bytes.begin() + 0x200);
-        PagedDrawing paged;
+        Opened paged;
         EXPECT_EQ(open(copy, paged).error, ContainerError::BadFileHeader);
     }
 }
 
 TEST(Container2007, BuiltDrawingAssembles) {
     const test::Drawing2007 d;
-    PagedDrawing paged;
+    Opened paged;
     const ContainerResult r = open(d.build(), paged);
     ASSERT_TRUE(r.ok()) << r.detail;
     EXPECT_TRUE(startsWith(paged.sections.header, kHeaderStart));
     EXPECT_TRUE(startsWith(paged.sections.classes, kClassesStart));
     EXPECT_EQ(paged.sections.handles, (Bytes{0x00, 0x02, 0x00, 0x00}));
-    EXPECT_EQ(paged.objectBytes, Bytes(40, 0x5A));
+    EXPECT_EQ(test::objectSection(paged), Bytes(40, 0x5A));
     // Zero check bytes: the header's blocks that hold data and both maps' are reported, not refused.
     ASSERT_EQ(paged.warnings.size(), 3u);
     EXPECT_NE(paged.warnings[0].find("file header: 2 of 3"), std::string::npos) << paged.warnings[0];
@@ -345,7 +354,7 @@ TEST(Container2007, HostileMapsGiveClearErrors) {
     for (const auto& c : cases) {
         test::Drawing2007 d;
         c.edit(d);
-        PagedDrawing paged;
+        Opened paged;
         const ContainerResult r = open(d.build(), paged);
         EXPECT_EQ(r.error, c.error) << c.name << ": " << r.detail;
         EXPECT_NE(r.detail.find(c.detail), std::string::npos) << c.name << ": " << r.detail;
@@ -368,7 +377,7 @@ TEST(Container2007, HostilePagesAreReportedAndSkipped) {
     for (const auto& c : cases) {
         test::Drawing2007 d;
         d.editSectionMap = [&c](Bytes& m) { test::put64(m, 64 + 24 + c.field, c.value); };
-        PagedDrawing paged;
+        Opened paged;
         const ContainerResult r = open(d.build(), paged);
         ASSERT_TRUE(r.ok()) << c.name << ": " << r.detail;
         EXPECT_EQ(paged.sections.header, Bytes(16, 0)) << c.name;
@@ -380,14 +389,14 @@ TEST(Container2007, HostilePagesAreReportedAndSkipped) {
     test::Drawing2007 d;
     GeometryLimits limits;
     limits.maxBytes = 16;
-    PagedDrawing paged;
+    Opened paged;
     EXPECT_EQ(open(d.build(), paged, limits).error, ContainerError::TooLarge);
 }
 
 TEST(Container2007, BuiltDrawingCutAnywhereFailsCleanly) {
     const Bytes bytes = test::Drawing2007().build();
     for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
-        PagedDrawing paged;
+        Opened paged;
         const ContainerResult r = open(Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(cut)), paged);
         if (cut < 0x480) {
             EXPECT_FALSE(r.ok()) << cut;

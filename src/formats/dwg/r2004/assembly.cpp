@@ -15,6 +15,41 @@ constexpr std::uint64_t kMaxPage = 1u << 20;
 
 } // namespace
 
+namespace {
+
+// The part of the section each page may fill, by the rules of a whole assembly: pages past the end,
+// and pages beyond what the section's size allows, left out and reported.
+struct PageExtent {
+    std::size_t page;
+    std::uint64_t begin, end, limit;
+};
+
+std::vector<PageExtent> pageExtents(const SectionInfo& section, std::vector<std::string>& warnings) {
+    std::vector<PageExtent> extents;
+    const std::uint64_t pageRoom = section.maxPageSize != 0 ? section.maxPageSize : section.size;
+    const std::uint64_t allowed = section.size + std::min(pageRoom, kMaxPage);
+    std::uint64_t claimed = 0;
+    for (std::size_t i = 0; i < section.pages.size(); ++i) {
+        const SectionPage& page = section.pages[i];
+        const std::uint64_t room = page.startOffset < section.size ? section.size - page.startOffset : 0;
+        const std::uint64_t limit = std::min(page.size != 0 ? page.size : room != 0 ? room : pageRoom, kMaxPage);
+        claimed += limit;
+        if (claimed > allowed) {
+            warnings.push_back(section.name + ": more pages than its size allows, the extra ones left out");
+            break;
+        }
+        if (room == 0) {
+            warnings.push_back(section.name + " page " + std::to_string(page.number) +
+                               ": starts past the end of its section");
+            continue;
+        }
+        extents.push_back({i, page.startOffset, page.startOffset + std::min(limit, room), limit});
+    }
+    return extents;
+}
+
+} // namespace
+
 bool assembleSection(const SectionInfo& section, const PageReader& readPage, std::uint64_t budget,
                      std::vector<std::uint8_t>& out, std::vector<std::string>& warnings) {
     if (section.size > budget) {
@@ -25,31 +60,90 @@ bool assembleSection(const SectionInfo& section, const PageReader& readPage, std
         return true;
     }
     std::vector<std::uint8_t> data;
-    // Pages hold maxPageSize bytes each (2004) or the size they give (2007), the last one less: pages
-    // that together would give more than the section and one page more are work for nothing.
-    const std::uint64_t pageRoom = section.maxPageSize != 0 ? section.maxPageSize : section.size;
-    const std::uint64_t allowed = section.size + std::min(pageRoom, kMaxPage);
-    std::uint64_t claimed = 0;
-    for (const auto& page : section.pages) {
-        const std::string where = section.name + " page " + std::to_string(page.number);
-        const std::uint64_t room = page.startOffset < section.size ? section.size - page.startOffset : 0;
-        const std::uint64_t limit = std::min(page.size != 0 ? page.size : room != 0 ? room : pageRoom, kMaxPage);
-        claimed += limit;
-        if (claimed > allowed) {
-            warnings.push_back(section.name + ": more pages than its size allows, the extra ones left out");
-            break;
-        }
-        if (room == 0) {
-            warnings.push_back(where + ": starts past the end of its section");
-            continue;
-        }
+    for (const PageExtent& e : pageExtents(section, warnings)) {
+        const SectionPage& page = section.pages[e.page];
         std::string why;
-        if (!readPage(section, page, static_cast<std::size_t>(limit), data, why, warnings)) {
-            warnings.push_back(where + ": " + why);
+        if (!readPage(section, page, static_cast<std::size_t>(e.limit), data, why, warnings)) {
+            warnings.push_back(section.name + " page " + std::to_string(page.number) + ": " + why);
             continue;
         }
-        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(data.size(), room));
-        std::copy_n(data.begin(), n, out.begin() + static_cast<std::ptrdiff_t>(page.startOffset));
+        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(data.size(), e.end - e.begin));
+        std::copy_n(data.begin(), n, out.begin() + static_cast<std::ptrdiff_t>(e.begin));
+    }
+    return true;
+}
+
+bool PagedSection::open(const SectionInfo& section, PageReader readPage, std::vector<std::string>& warnings) {
+    std::vector<std::string> found;
+    std::vector<PageExtent> extents = pageExtents(section, found);
+    std::stable_sort(extents.begin(), extents.end(),
+                     [](const PageExtent& a, const PageExtent& b) { return a.begin < b.begin; });
+    for (std::size_t i = 1; i < extents.size(); ++i) {
+        if (extents[i].begin < extents[i - 1].end) {
+            return false;
+        }
+    }
+    warnings.insert(warnings.end(), found.begin(), found.end());
+    m_section = section;
+    m_readPage = std::move(readPage);
+    m_warnings = &warnings;
+    m_size = section.size;
+    m_extents.clear();
+    for (const PageExtent& e : extents) {
+        m_extents.push_back({e.page, e.begin, e.end, e.limit});
+    }
+    return true;
+}
+
+const std::vector<std::uint8_t>& PagedSection::data(std::size_t extent) {
+    for (Kept& k : m_kept) {
+        if (k.used != 0 && k.extent == extent) {
+            k.used = ++m_clock;
+            return k.data;
+        }
+    }
+    if (m_kept.size() < kKept) {
+        m_kept.emplace_back();
+    }
+    Kept* victim = &m_kept.front();
+    for (Kept& k : m_kept) {
+        if (k.used < victim->used) {
+            victim = &k;
+        }
+    }
+    Extent& e = m_extents[extent];
+    const SectionPage& page = m_section.pages[e.page];
+    std::vector<std::string> found;
+    std::string why;
+    if (!m_readPage(m_section, page, static_cast<std::size_t>(e.limit), victim->data, why, found)) {
+        victim->data.clear();
+        found.push_back(m_section.name + " page " + std::to_string(page.number) + ": " + why);
+    }
+    if (!e.reported) { // the first time only: a page let go may be read again
+        e.reported = true;
+        m_warnings->insert(m_warnings->end(), found.begin(), found.end());
+    }
+    victim->extent = extent;
+    victim->used = ++m_clock;
+    return victim->data;
+}
+
+bool PagedSection::readAt(std::uint64_t offset, std::span<std::uint8_t> out) {
+    if (offset > m_size || out.size() > m_size - offset) {
+        return false;
+    }
+    std::fill(out.begin(), out.end(), std::uint8_t{0});
+    const std::uint64_t end = offset + out.size();
+    auto it = std::upper_bound(m_extents.begin(), m_extents.end(), offset,
+                               [](std::uint64_t at, const Extent& e) { return at < e.end; });
+    for (; it != m_extents.end() && it->begin < end; ++it) {
+        const auto& bytes = data(static_cast<std::size_t>(it - m_extents.begin()));
+        const std::uint64_t from = std::max(offset, it->begin);
+        const std::uint64_t to = std::min({end, it->end, it->begin + bytes.size()});
+        if (from < to) {
+            std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(from - it->begin), to - from,
+                        out.begin() + static_cast<std::ptrdiff_t>(from - offset));
+        }
     }
     return true;
 }
@@ -57,7 +151,6 @@ bool assembleSection(const SectionInfo& section, const PageReader& readPage, std
 ContainerResult assembleSections(const SectionDirectory& dir, const PageReader& readPage, const GeometryLimits& limits,
                                  PagedDrawing& out) {
     std::uint64_t budget = limits.maxBytes;
-    std::vector<std::uint8_t> objects;
     struct Wanted {
         const char* name;
         std::vector<std::uint8_t>* into;
@@ -71,12 +164,22 @@ ContainerResult assembleSections(const SectionDirectory& dir, const PageReader& 
         if (s == nullptr) {
             return {ContainerError::MissingSection, std::string("no ") + w.name + " section"};
         }
-        if (!assembleSection(*s, readPage, budget, *w.into, out.warnings)) {
+        if (s->size > budget) {
             return {ContainerError::TooLarge, std::string(w.name) + " larger than the limit"};
         }
+        if (w.into == &out.objectBytes) {
+            auto paged = std::make_unique<PagedSection>();
+            if (paged->open(*s, readPage, out.warnings)) {
+                out.objectSource = std::move(paged);
+                break;
+            }
+        }
+        assembleSection(*s, readPage, budget, *w.into, out.warnings);
         budget -= w.into->size();
+        if (w.into == &out.objectBytes) {
+            out.objectSource = std::make_unique<MemorySource>(out.objectBytes);
+        }
     }
-    out.objectSource = std::make_unique<MemorySource>(out.objectBytes);
     out.sections.objects = out.objectSource.get();
     return {};
 }

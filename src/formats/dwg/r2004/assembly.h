@@ -23,7 +23,42 @@ using PageReader =
 bool assembleSection(const SectionInfo& section, const PageReader& readPage, std::uint64_t budget,
                      std::vector<std::uint8_t>& out, std::vector<std::string>& warnings);
 
-// AcDb:Header, AcDb:Classes, AcDb:Handles and AcDb:AcDbObjects into `out`.
+// A section read a page at a time as its bytes are asked for, the last few pages decompressed kept:
+// the objects of a large drawing are never held whole, and pages holding nothing asked for are
+// never decompressed. Bytes no page gives read as zeros; a page that cannot be read is reported
+// once, in `warnings`, which must outlive this.
+class PagedSection final : public ByteSource {
+public:
+    // False when the section's pages overlap: only a whole assembly says which page wins.
+    bool open(const SectionInfo& section, PageReader readPage, std::vector<std::string>& warnings);
+    std::uint64_t size() const override { return m_size; }
+    bool readAt(std::uint64_t offset, std::span<std::uint8_t> out) override;
+
+private:
+    struct Extent {
+        std::size_t page; // index into m_section.pages
+        std::uint64_t begin, end, limit;
+        bool reported = false;
+    };
+    struct Kept {
+        std::size_t extent = 0;
+        std::uint64_t used = 0; // 0: empty
+        std::vector<std::uint8_t> data;
+    };
+    const std::vector<std::uint8_t>& data(std::size_t extent);
+
+    static constexpr std::size_t kKept = 4;
+    SectionInfo m_section;
+    PageReader m_readPage;
+    std::vector<std::string>* m_warnings = nullptr;
+    std::uint64_t m_size = 0;
+    std::vector<Extent> m_extents; // in order, none overlapping
+    std::vector<Kept> m_kept;
+    std::uint64_t m_clock = 0;
+};
+
+// AcDb:Header, AcDb:Classes and AcDb:Handles into `out`, and AcDb:AcDbObjects as a source read
+// page by page.
 ContainerResult assembleSections(const SectionDirectory& dir, const PageReader& readPage, const GeometryLimits& limits,
                                  PagedDrawing& out);
 

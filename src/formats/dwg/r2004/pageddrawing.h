@@ -1,7 +1,8 @@
 #pragma once
 // A drawing of release 2004 or later opened as the sections its objects are read from. The
 // container gathers each named section from its compressed pages; the object reader then works on
-// `sections` alone, whose `objects` points into `objectBytes` here.
+// `sections` alone, whose `objects` reads the objects' pages as they are asked for: from the file
+// given to the container, which must outlive the PagedDrawing.
 
 #include "formats/core/bytesource.h"
 #include "formats/dwg/geometry.h"
@@ -33,9 +34,9 @@ struct ContainerResult {
 
 struct PagedDrawing {
     DwgSections sections;
-    std::vector<std::uint8_t> objectBytes;      // the assembled AcDb:AcDbObjects
-    std::unique_ptr<MemorySource> objectSource; // over objectBytes; sections.objects points here
-    std::vector<std::string> warnings;          // checksums that failed, pages skipped
+    std::vector<std::uint8_t> objectBytes;    // AcDb:AcDbObjects, when it had to be assembled whole
+    std::unique_ptr<ByteSource> objectSource; // AcDb:AcDbObjects; sections.objects points here
+    std::vector<std::string> warnings;        // checksums that failed, pages skipped
 };
 
 // Releases 2004, 2010, 2013 and 2018 share one container.

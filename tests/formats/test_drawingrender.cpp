@@ -332,6 +332,40 @@ TEST(DrawingRender, MTextWrapsAtItsReferenceWidth) {
     }
 }
 
+// Texts come out of their layout in batches: a long one comes out whole, each line where it goes.
+TEST(DrawingRender, LongTextsComeOutWhole) {
+    const std::size_t perA = layoutText([] {
+                                 Text t;
+                                 t.text = "A";
+                                 t.height = 1;
+                                 return t;
+                             }())
+                                 .size();
+    Text t;
+    t.text = std::string(1500, 'A');
+    t.height = 2;
+    const auto line = layoutText(t);
+    ASSERT_EQ(line.size(), 1500 * perA);
+    double right = 0;
+    for (const GlyphSegment& g : line) {
+        right = std::max({right, g.a.x, g.b.x});
+        EXPECT_GE(std::min(g.a.y, g.b.y), -1e-9);
+        EXPECT_LE(std::max(g.a.y, g.b.y), 2 + 1e-9);
+    }
+    EXPECT_NEAR(right, 2 * (1499 + 4.0 / 6.0), 1e-6);
+
+    MText m;
+    m.text = std::string(700, 'A') + "\n" + std::string(700, 'A');
+    m.height = 1;
+    const auto lines = layoutMText(m);
+    ASSERT_EQ(lines.size(), 1400 * perA);
+    std::size_t below = 0; // glyphs of the second line, 5/3 lower
+    for (const GlyphSegment& g : lines) {
+        below += g.a.y < -1.2 ? 1 : 0;
+    }
+    EXPECT_EQ(below, 700 * perA);
+}
+
 // A framed MTEXT (a multileader's) gets a rectangle around all its lines, its gap out, turned with it.
 TEST(DrawingRender, MTextFrameSurroundsItsLinesAtItsGap) {
     for (const double angle : {0.0, 0.5}) {

@@ -15,11 +15,6 @@ Vec3 Affine::applyLinear(Vec3 v) const {
             m[2][0] * v.x + m[2][1] * v.y + m[2][2] * v.z};
 }
 
-Vec2 Affine::plan(Vec3 p) const {
-    return {m[0][0] * p.x + m[0][1] * p.y + m[0][2] * p.z + m[0][3],
-            m[1][0] * p.x + m[1][1] * p.y + m[1][2] * p.z + m[1][3]};
-}
-
 Affine Affine::operator*(const Affine& o) const {
     Affine r;
     for (int i = 0; i < 3; ++i) {

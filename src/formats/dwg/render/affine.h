@@ -42,7 +42,10 @@ struct Affine {
 
     Vec3 apply(Vec3 p) const;
     Vec3 applyLinear(Vec3 v) const; // a direction: no translation
-    Vec2 plan(Vec3 p) const;        // apply, then drop z
+    Vec2 plan(Vec3 p) const {       // apply, then drop z
+        return {m[0][0] * p.x + m[0][1] * p.y + m[0][2] * p.z + m[0][3],
+                m[1][0] * p.x + m[1][1] * p.y + m[1][2] * p.z + m[1][3]};
+    }
     Affine operator*(const Affine& o) const;
     // The largest factor the plan view stretches a length by (for choosing segment counts).
     double planScale() const;

@@ -9,25 +9,11 @@
 namespace dsc::dwg {
 
 namespace {
-constexpr std::size_t kBatchElements = 1 << 15;
-constexpr double kDeviceLimit = 1e7; // far outside any raster, well inside 32 bits
+constexpr std::size_t kBatchElements = 4096; // small enough to stay in the cache
 bool sane(Vec2 p) {
     return dsc::dwg::sane(p.x) && dsc::dwg::sane(p.y);
 }
 } // namespace
-
-void Bounds::add(Vec2 p) {
-    if (!any) {
-        minX = maxX = p.x;
-        minY = maxY = p.y;
-        any = true;
-        return;
-    }
-    minX = std::min(minX, p.x);
-    maxX = std::max(maxX, p.x);
-    minY = std::min(minY, p.y);
-    maxY = std::max(maxY, p.y);
-}
 
 void DisplayList::beginDrawing(Raster& raster, double minX, double minY, double scale) {
     m_raster = &raster;
@@ -39,6 +25,8 @@ void DisplayList::beginDrawing(Raster& raster, double minX, double minY, double 
     m_slide.header.hx = static_cast<std::uint16_t>(raster.width - 1);
     m_slide.header.hy = static_cast<std::uint16_t>(raster.height - 1);
     m_slide.header.aspect = double(raster.width) / double(raster.height);
+    m_slide.elements.reserve(kBatchElements);
+    m_slide.points.reserve(2 * kBatchElements);
     m_view = {};
     m_view.add({minX - 0.5 / scale, minY - 0.5 / scale});
     m_view.add({minX + (raster.width - 0.5) / scale, minY + (raster.height - 0.5) / scale});
@@ -61,19 +49,6 @@ bool DisplayList::spend(std::size_t n) {
     }
     m_segments += n;
     return true;
-}
-
-Vec2 DisplayList::deviceExact(Vec2 p) const {
-    return {std::clamp((p.x - m_minX) * m_scale, -kDeviceLimit, kDeviceLimit),
-            std::clamp((p.y - m_minY) * m_scale, -kDeviceLimit, kDeviceLimit)};
-}
-
-SlidePoint DisplayList::device(Vec2 p) const {
-    // Rounded half away from zero, as lround does, without its call: the values are clamped well
-    // inside 32 bits.
-    const Vec2 d = deviceExact(p);
-    const auto nearest = [](double v) { return static_cast<std::int32_t>(v < 0 ? v - 0.5 : v + 0.5); };
-    return {nearest(d.x), nearest(d.y)};
 }
 
 void DisplayList::flushIfFull() {
@@ -106,6 +81,12 @@ void DisplayList::segment(Vec2 a, Vec2 b, std::uint8_t colour) {
     m_slide.points.push_back(device(b));
     m_slide.elements.push_back({SlideElement::Kind::Line, colour, first, 2});
     flushIfFull();
+}
+
+void DisplayList::measured(const Bounds& box, std::size_t count) {
+    if (!m_raster && spend(count)) {
+        m_bounds.include(box);
+    }
 }
 
 void DisplayList::polyline(const std::vector<Vec2>& points, bool closed, std::uint8_t colour) {

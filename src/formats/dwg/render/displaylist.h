@@ -8,6 +8,7 @@
 #include "formats/dwg/render/drawingrender.h"
 #include "formats/slides/slide.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -16,7 +17,24 @@ namespace dsc::dwg {
 struct Bounds {
     double minX = 0, minY = 0, maxX = 0, maxY = 0;
     bool any = false;
-    void add(Vec2 p);
+    void add(Vec2 p) {
+        if (!any) {
+            minX = maxX = p.x;
+            minY = maxY = p.y;
+            any = true;
+            return;
+        }
+        minX = std::min(minX, p.x);
+        maxX = std::max(maxX, p.x);
+        minY = std::min(minY, p.y);
+        maxY = std::max(maxY, p.y);
+    }
+    void include(const Bounds& b) {
+        if (b.any) {
+            add(Vec2{b.minX, b.minY});
+            add(Vec2{b.maxX, b.maxY});
+        }
+    }
     bool hasSize() const { return any && (maxX > minX || maxY > minY); }
 };
 
@@ -36,6 +54,8 @@ public:
     // False once the budget is spent: the caller stops there.
     bool visit();
     void segment(Vec2 a, Vec2 b, std::uint8_t colour);
+    // Measuring only: `count` segments whose ends the caller has already taken into `box`.
+    void measured(const Bounds& box, std::size_t count);
     void polyline(const std::vector<Vec2>& points, bool closed, std::uint8_t colour);
     void polygon(const std::vector<Vec2>& points, std::uint8_t colour);
     // Filled by the even-odd rule over all the loops together (holes stay open).
@@ -49,8 +69,18 @@ public:
 
 private:
     bool spend(std::size_t n);
-    SlidePoint device(Vec2 p) const;
-    Vec2 deviceExact(Vec2 p) const;
+    static constexpr double kDeviceLimit = 1e7; // far outside any raster, well inside 32 bits
+    Vec2 deviceExact(Vec2 p) const {
+        return {std::clamp((p.x - m_minX) * m_scale, -kDeviceLimit, kDeviceLimit),
+                std::clamp((p.y - m_minY) * m_scale, -kDeviceLimit, kDeviceLimit)};
+    }
+    SlidePoint device(Vec2 p) const {
+        // Rounded half away from zero, as lround does, without its call: the values are clamped
+        // well inside 32 bits.
+        const Vec2 d = deviceExact(p);
+        const auto nearest = [](double v) { return static_cast<std::int32_t>(v < 0 ? v - 0.5 : v + 0.5); };
+        return {nearest(d.x), nearest(d.y)};
+    }
     void flushIfFull();
 
     RenderLimits m_limits;

@@ -9,7 +9,6 @@
 #include <array>
 #include <cmath>
 #include <numbers>
-#include <unordered_map>
 
 namespace dsc::dwg {
 
@@ -77,32 +76,46 @@ struct Inherit {
     int depth = 0;
 };
 
-// Text laid out while measuring, kept for drawing: the layout does not depend on the scale. Up to a
-// bound, past which texts are laid out again.
-class TextCache {
+// A text's segments, straight from its layout into the display list: while measuring, only the
+// extents of their ends, without a call per segment.
+class TextSink final : public GlyphSink {
 public:
-    template <typename Layout> const std::vector<GlyphSegment>& get(const void* text, Layout layout) {
-        if (const auto it = m_layouts.find(text); it != m_layouts.end()) {
-            return it->second;
+    TextSink(DisplayList& out, const Affine& a, double z, std::uint8_t colour)
+        : m_out(out), m_a(a), m_z(z), m_colour(colour) {}
+
+    void take(std::span<const GlyphSegment> segments) override {
+        if (!m_out.drawing()) {
+            Bounds box;
+            std::size_t n = 0;
+            for (const auto& g : segments) {
+                const Vec2 p = m_a.plan({g.a.x, g.a.y, m_z}), q = m_a.plan({g.b.x, g.b.y, m_z});
+                if (sane(p.x) && sane(p.y) && sane(q.x) && sane(q.y)) {
+                    box.add(p);
+                    box.add(q);
+                    ++n;
+                }
+            }
+            m_out.measured(box, n);
+            return;
         }
-        m_scratch = layout();
-        if (m_kept + m_scratch.size() > kMostKept) {
-            return m_scratch;
+        for (const auto& g : segments) {
+            if (m_out.exhausted()) {
+                return;
+            }
+            m_out.segment(m_a.plan({g.a.x, g.a.y, m_z}), m_a.plan({g.b.x, g.b.y, m_z}), m_colour);
         }
-        m_kept += m_scratch.size();
-        return m_layouts.emplace(text, std::move(m_scratch)).first->second;
     }
 
 private:
-    static constexpr std::size_t kMostKept = std::size_t{1} << 18; // 8 MB of segments
-    std::unordered_map<const void*, std::vector<GlyphSegment>> m_layouts;
-    std::vector<GlyphSegment> m_scratch;
-    std::size_t m_kept = 0;
+    DisplayList& m_out;
+    const Affine& m_a;
+    double m_z;
+    std::uint8_t m_colour;
 };
 
 class Walker {
 public:
-    Walker(const Drawing& d, DisplayList& out, TextCache& texts) : m_d(d), m_out(out), m_texts(texts) {}
+    Walker(const Drawing& d, DisplayList& out) : m_d(d), m_out(out) {}
 
     void entities(const std::vector<Entity>& list, const Inherit& in) {
         for (const Entity& e : list) {
@@ -266,19 +279,13 @@ private:
              a);
     }
     void draw(const Text& s, const Entity&) {
-        glyphs(m_texts.get(&s, [&] { return layoutText(s); }), m_ocs, s.insertion.z);
+        TextSink sink(m_out, m_ocs, s.insertion.z, m_colour);
+        layoutText(s, sink);
     }
     // MText lies in the WCS plane through its insertion point.
     void draw(const MText& s, const Entity&) {
-        glyphs(m_texts.get(&s, [&] { return layoutMText(s); }), m_wcs, s.insertion.z);
-    }
-    void glyphs(const std::vector<GlyphSegment>& segs, const Affine& a, double z) {
-        for (const auto& g : segs) {
-            if (m_out.exhausted()) {
-                return;
-            }
-            m_out.segment(a.plan({g.a.x, g.a.y, z}), a.plan({g.b.x, g.b.y, z}), m_colour);
-        }
+        TextSink sink(m_out, m_wcs, s.insertion.z, m_colour);
+        layoutMText(s, sink);
     }
     void draw(const Insert&, const Entity&) {}
     void draw(const Hatch& s, const Entity&) {
@@ -358,7 +365,6 @@ public:
 private:
     const Drawing& m_d;
     DisplayList& m_out;
-    TextCache& m_texts;
     NearestColours m_nearest;
     std::vector<std::int32_t> m_stack;
     std::vector<Vec3> m_pts;
@@ -367,8 +373,8 @@ private:
     std::uint8_t m_colour = 7;
 };
 
-void walk(const Drawing& d, DisplayList& out, const RenderLimits& limits, TextCache& texts) {
-    Walker w(d, out, texts);
+void walk(const Drawing& d, DisplayList& out, const RenderLimits& limits) {
+    Walker w(d, out);
     w.m_limits = limits;
     w.entities(d.entities, {});
 }
@@ -381,8 +387,7 @@ RenderResult renderDrawing(const Drawing& drawing, int width, int height, const 
         return result;
     }
     DisplayList list(limits);
-    TextCache texts;
-    walk(drawing, list, limits, texts);
+    walk(drawing, list, limits);
     const Bounds b = list.bounds();
     result.hasExtents = b.any;
     result.minX = b.minX, result.minY = b.minY, result.maxX = b.maxX, result.maxY = b.maxY;
@@ -406,7 +411,7 @@ RenderResult renderDrawing(const Drawing& drawing, int width, int height, const 
     }
     const double minX = b.minX - ((w - 1) / scale - dx) / 2, minY = b.minY - ((h - 1) / scale - dy) / 2;
     list.beginDrawing(result.image, minX, minY, scale);
-    walk(drawing, list, limits, texts);
+    walk(drawing, list, limits);
     list.finish();
     result.empty = false;
     result.truncated = list.exhausted();

@@ -1,6 +1,8 @@
 #include "formats/dwg/render/strokefont.h"
 
+#include <array>
 #include <cctype>
+#include <cstdint>
 
 namespace dsc::dwg {
 
@@ -190,11 +192,29 @@ void strokes(const char* s, double x, double dy, std::vector<GlyphSegment>& out)
     }
 }
 
+// The ASCII glyphs read from their strings once, at x = 0: texts are mostly made of them.
+struct AsciiGlyphs {
+    std::vector<GlyphSegment> segments;
+    std::array<std::uint16_t, 96> first{}; // glyph c - 32 is [first[c - 32], first[c - 31])
+    AsciiGlyphs() {
+        for (std::size_t i = 0; i < 95; ++i) {
+            first[i] = static_cast<std::uint16_t>(segments.size());
+            strokes(kAscii[i], 0, 0, segments);
+        }
+        first[95] = static_cast<std::uint16_t>(segments.size());
+    }
+};
+
 } // namespace
 
 void glyphSegments(char32_t c, double x, std::vector<GlyphSegment>& out) {
     if (c >= 32 && c <= 126) {
-        strokes(kAscii[c - 32], x, 0, out);
+        static const AsciiGlyphs ascii;
+        const std::size_t i = c - 32;
+        for (std::size_t k = ascii.first[i]; k < ascii.first[i + 1]; ++k) {
+            const GlyphSegment& g = ascii.segments[k];
+            out.push_back({{g.a.x + x, g.a.y}, {g.b.x + x, g.b.y}});
+        }
         return;
     }
     if (const char* s = special(c)) {

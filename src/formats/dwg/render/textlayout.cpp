@@ -15,26 +15,61 @@ double lineLength(const std::u32string& s) {
     return s.empty() ? 0 : (double(s.size()) - 1) * kAdvance + 4.0 / 6.0;
 }
 
-// Glyphs of one line starting at x = 0, in height units.
-void glyphs(const std::u32string& s, std::vector<GlyphSegment>& out) {
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        glyphSegments(s[i], double(i) * kAdvance, out);
+// Segments gathered a few characters at a time, placed by `place` and handed on in batches: no
+// text, however long, is held whole.
+template <typename Place> class Batches {
+public:
+    Batches(GlyphSink& sink, Place place) : m_sink(sink), m_place(place) { m_batch.reserve(kFlushAt + 64); }
+    ~Batches() { flush(); }
+
+    // The glyphs of one line starting at (x, y), in height units.
+    void line(const std::u32string& s, double x, double y) {
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            const std::size_t from = m_batch.size();
+            glyphSegments(s[i], x + double(i) * kAdvance, m_batch);
+            for (std::size_t k = from; k < m_batch.size(); ++k) {
+                m_batch[k].a.y += y;
+                m_batch[k].b.y += y;
+            }
+            if (m_batch.size() >= kFlushAt) {
+                flush();
+            }
+        }
     }
-}
+    void segment(Vec2 a, Vec2 b) { m_batch.push_back({a, b}); }
+    // Segments made so far.
+    std::size_t count() const { return m_handed + m_batch.size(); }
+    void flush() {
+        for (auto& g : m_batch) {
+            g.a = m_place(g.a);
+            g.b = m_place(g.b);
+        }
+        if (!m_batch.empty()) {
+            m_sink.take(m_batch);
+        }
+        m_handed += m_batch.size();
+        m_batch.clear();
+    }
+
+private:
+    static constexpr std::size_t kFlushAt = 448; // a character adds a few dozen at most
+    GlyphSink& m_sink;
+    Place m_place;
+    std::vector<GlyphSegment> m_batch;
+    std::size_t m_handed = 0;
+};
 
 } // namespace
 
-std::vector<GlyphSegment> layoutText(const Text& t) {
-    std::vector<GlyphSegment> out;
+void layoutText(const Text& t, GlyphSink& sink) {
     if (!sane(t.insertion) || !sane(t.alignment) || !sane(t.height) || !sane(t.rotation) || !sane(t.widthFactor) ||
         !sane(t.oblique) || t.height <= 0) {
-        return out;
+        return;
     }
     const std::u32string s = decodeText(t.text);
     if (s.empty()) {
-        return out;
+        return;
     }
-    glyphs(s, out);
     const double len = lineLength(s);
     double xScale = t.height * (t.widthFactor > 0 ? t.widthFactor : 1), yScale = t.height;
     double angle = t.rotation, x0 = 0;
@@ -76,18 +111,13 @@ std::vector<GlyphSegment> layoutText(const Text& t) {
         y *= yScale;
         return Vec2{anchor.x + x * c - y * sn, anchor.y + x * sn + y * c};
     };
-    for (auto& g : out) {
-        g.a = place(g.a);
-        g.b = place(g.b);
-    }
-    return out;
+    Batches(sink, place).line(s, 0, 0);
 }
 
-std::vector<GlyphSegment> layoutMText(const MText& t) {
-    std::vector<GlyphSegment> out;
+void layoutMText(const MText& t, GlyphSink& sink) {
     if (!sane(t.insertion) || !sane(t.direction) || !sane(t.height) || t.height <= 0 || !sane(t.referenceWidth) ||
         !sane(t.lineSpacing)) {
-        return out;
+        return;
     }
     const std::u32string all = decodeText(t.text);
     // Paragraphs, then words wrapped to the reference width (a word longer than it stays whole).
@@ -123,41 +153,55 @@ std::vector<GlyphSegment> layoutMText(const MText& t) {
     const int a = std::clamp<int>(t.attachment, 1, 9) - 1, col = a % 3, row = a / 3;
     const double blockHeight = (double(lines.size()) - 1) * gap + 1;
     const double top = row == 0 ? 0 : row == 1 ? blockHeight / 2 : blockHeight;
-    std::vector<GlyphSegment> line;
-    double left = 0, right = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        line.clear();
-        glyphs(lines[i], line);
-        const double w = lineLength(lines[i]);
-        const double dx = col == 0 ? 0 : col == 1 ? -w / 2 : -w;
-        const double dy = top - 1 - double(i) * gap;
-        for (auto g : line) {
-            out.push_back({{g.a.x + dx, g.a.y + dy}, {g.b.x + dx, g.b.y + dy}});
-        }
-        left = i == 0 ? dx : std::min(left, dx);
-        right = i == 0 ? dx + w : std::max(right, dx + w);
-    }
-    if (t.frameGap >= 0 && sane(t.frameGap) && !out.empty()) {
-        // Around the lines' box, from the first line's top to the last one's descent.
-        const double margin = std::min(t.frameGap / t.height, 100.0);
-        const double x0 = left - margin, x1 = right + margin;
-        const double y0 = top - blockHeight - kDescent - margin, y1 = top + margin;
-        out.push_back({{x0, y0}, {x1, y0}});
-        out.push_back({{x1, y0}, {x1, y1}});
-        out.push_back({{x1, y1}, {x0, y1}});
-        out.push_back({{x0, y1}, {x0, y0}});
-    }
     double angle = std::atan2(t.direction.y, t.direction.x);
     if (!std::isfinite(angle)) {
         angle = 0;
     }
     const double c = std::cos(angle) * t.height, s = std::sin(angle) * t.height;
-    for (auto& g : out) {
-        for (Vec2* p : {&g.a, &g.b}) {
-            *p = {t.insertion.x + p->x * c - p->y * s, t.insertion.y + p->x * s + p->y * c};
-        }
+    const auto place = [&](Vec2 p) {
+        return Vec2{t.insertion.x + p.x * c - p.y * s, t.insertion.y + p.x * s + p.y * c};
+    };
+    Batches out(sink, place);
+    double left = 0, right = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const double w = lineLength(lines[i]);
+        const double dx = col == 0 ? 0 : col == 1 ? -w / 2 : -w;
+        const double dy = top - 1 - double(i) * gap;
+        out.line(lines[i], dx, dy);
+        left = i == 0 ? dx : std::min(left, dx);
+        right = i == 0 ? dx + w : std::max(right, dx + w);
     }
-    return out;
+    if (t.frameGap >= 0 && sane(t.frameGap) && out.count() > 0) {
+        // Around the lines' box, from the first line's top to the last one's descent.
+        const double margin = std::min(t.frameGap / t.height, 100.0);
+        const double x0 = left - margin, x1 = right + margin;
+        const double y0 = top - blockHeight - kDescent - margin, y1 = top + margin;
+        out.segment({x0, y0}, {x1, y0});
+        out.segment({x1, y0}, {x1, y1});
+        out.segment({x1, y1}, {x0, y1});
+        out.segment({x0, y1}, {x0, y0});
+    }
+}
+
+namespace {
+struct Collect final : GlyphSink {
+    std::vector<GlyphSegment> all;
+    void take(std::span<const GlyphSegment> segments) override {
+        all.insert(all.end(), segments.begin(), segments.end());
+    }
+};
+} // namespace
+
+std::vector<GlyphSegment> layoutText(const Text& text) {
+    Collect c;
+    layoutText(text, c);
+    return std::move(c.all);
+}
+
+std::vector<GlyphSegment> layoutMText(const MText& text) {
+    Collect c;
+    layoutMText(text, c);
+    return std::move(c.all);
 }
 
 } // namespace dsc::dwg

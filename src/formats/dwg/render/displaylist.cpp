@@ -90,13 +90,36 @@ void DisplayList::measured(const Bounds& box, std::size_t count) {
 }
 
 void DisplayList::polyline(const std::vector<Vec2>& points, bool closed, std::uint8_t colour) {
+    if (points.size() == 1) {
+        segment(points[0], points[0], colour);
+        return;
+    }
+    if (!m_raster) { // the extents of the sides whose ends are both sane, without a call per side
+        Bounds box;
+        std::size_t n = 0;
+        bool previous = false;
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            const bool here = sane(points[i]);
+            if (here && previous) {
+                box.add(points[i - 1]);
+                box.add(points[i]);
+                ++n;
+            }
+            previous = here;
+        }
+        if (closed && points.size() > 2 && previous && sane(points.front())) {
+            box.add(points.front());
+            box.add(points.back());
+            ++n;
+        }
+        measured(box, n);
+        return;
+    }
     for (std::size_t i = 1; i < points.size(); ++i) {
         segment(points[i - 1], points[i], colour);
     }
     if (closed && points.size() > 2) {
         segment(points.back(), points.front(), colour);
-    } else if (points.size() == 1) {
-        segment(points[0], points[0], colour);
     }
 }
 

@@ -29,29 +29,16 @@ bool MemorySource::readAt(std::uint64_t offset, std::span<std::uint8_t> out) {
     return true;
 }
 
-const BlockCache::Block* BlockCache::block(std::uint64_t start) {
-    for (Block& b : m_blocks) {
-        if (b.used != 0 && b.start == start) {
-            b.used = ++m_clock;
-            return &b;
-        }
+const std::vector<std::uint8_t>* BlockCache::block(std::uint64_t start) {
+    if (const auto* kept = m_blocks.find(start)) {
+        return kept;
     }
-    if (m_blocks.size() < kBlocks) {
-        m_blocks.emplace_back();
-    }
-    Block* victim = &m_blocks.front();
-    for (Block& b : m_blocks) {
-        if (b.used < victim->used) {
-            victim = &b;
-        }
-    }
-    victim->used = 0;
-    if (!m_inner.readVector(start, std::min<std::uint64_t>(kBlockSize, size() - start), victim->bytes)) {
+    auto& bytes = m_blocks.claim(start);
+    if (!m_inner.readVector(start, std::min<std::uint64_t>(kBlockSize, size() - start), bytes)) {
+        m_blocks.forget(start);
         return nullptr;
     }
-    victim->start = start;
-    victim->used = ++m_clock;
-    return victim;
+    return &bytes;
 }
 
 bool BlockCache::readAt(std::uint64_t offset, std::span<std::uint8_t> out) {
@@ -64,13 +51,14 @@ bool BlockCache::readAt(std::uint64_t offset, std::span<std::uint8_t> out) {
     std::size_t done = 0;
     while (done < out.size()) {
         const std::uint64_t at = offset + done;
-        const Block* b = block(at - at % kBlockSize);
+        const std::uint64_t start = at - at % kBlockSize;
+        const std::vector<std::uint8_t>* b = block(start);
         if (!b) {
             return false;
         }
-        const std::size_t from = static_cast<std::size_t>(at - b->start);
-        const std::size_t n = std::min(out.size() - done, b->bytes.size() - from);
-        std::memcpy(out.data() + done, b->bytes.data() + from, n);
+        const std::size_t from = static_cast<std::size_t>(at - start);
+        const std::size_t n = std::min(out.size() - done, b->size() - from);
+        std::memcpy(out.data() + done, b->data() + from, n);
         done += n;
     }
     return true;

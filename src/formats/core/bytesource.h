@@ -2,6 +2,8 @@
 // Bounded random access to the bytes of a file or a buffer. Readers never see more than this;
 // files are opened by the platform layer.
 
+#include "formats/core/recentlyused.h"
+
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -44,16 +46,10 @@ public:
     static constexpr std::size_t kBlocks = 8;
 
 private:
-    struct Block {
-        std::uint64_t start = 0;
-        std::uint64_t used = 0; // when last read from; 0: empty
-        std::vector<std::uint8_t> bytes;
-    };
-    const Block* block(std::uint64_t start);
+    const std::vector<std::uint8_t>* block(std::uint64_t start);
 
     ByteSource& m_inner;
-    std::vector<Block> m_blocks;
-    std::uint64_t m_clock = 0;
+    RecentlyUsed<std::uint64_t, std::vector<std::uint8_t>, kBlocks> m_blocks; // by their start
 };
 
 // Little-endian helpers over bounded buffers; callers check the bounds first.

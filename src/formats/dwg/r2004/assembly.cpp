@@ -96,36 +96,23 @@ bool PagedSection::open(const SectionInfo& section, PageReader readPage, std::ve
 }
 
 const std::vector<std::uint8_t>& PagedSection::data(std::size_t extent) {
-    for (Kept& k : m_kept) {
-        if (k.used != 0 && k.extent == extent) {
-            k.used = ++m_clock;
-            return k.data;
-        }
+    if (const auto* kept = m_kept.find(extent)) {
+        return *kept;
     }
-    if (m_kept.size() < kKept) {
-        m_kept.emplace_back();
-    }
-    Kept* victim = &m_kept.front();
-    for (Kept& k : m_kept) {
-        if (k.used < victim->used) {
-            victim = &k;
-        }
-    }
+    auto& bytes = m_kept.claim(extent);
     Extent& e = m_extents[extent];
     const SectionPage& page = m_section.pages[e.page];
     std::vector<std::string> found;
     std::string why;
-    if (!m_readPage(m_section, page, static_cast<std::size_t>(e.limit), victim->data, why, found)) {
-        victim->data.clear();
+    if (!m_readPage(m_section, page, static_cast<std::size_t>(e.limit), bytes, why, found)) {
+        bytes.clear(); // kept empty: not tried again
         found.push_back(m_section.name + " page " + std::to_string(page.number) + ": " + why);
     }
     if (!e.reported) { // the first time only: a page let go may be read again
         e.reported = true;
         m_warnings->insert(m_warnings->end(), found.begin(), found.end());
     }
-    victim->extent = extent;
-    victim->used = ++m_clock;
-    return victim->data;
+    return bytes;
 }
 
 bool PagedSection::readAt(std::uint64_t offset, std::span<std::uint8_t> out) {

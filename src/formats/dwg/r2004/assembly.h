@@ -2,6 +2,7 @@
 // Gathers the named sections the object reader needs from their pages, whatever the container.
 
 #include "formats/core/bytesource.h"
+#include "formats/core/recentlyused.h"
 #include "formats/dwg/geometry.h"
 #include "formats/dwg/r2004/pageddrawing.h"
 #include "formats/dwg/r2004/sectiondirectory.h"
@@ -40,11 +41,6 @@ private:
         std::uint64_t begin, end, limit;
         bool reported = false;
     };
-    struct Kept {
-        std::size_t extent = 0;
-        std::uint64_t used = 0; // 0: empty
-        std::vector<std::uint8_t> data;
-    };
     const std::vector<std::uint8_t>& data(std::size_t extent);
 
     static constexpr std::size_t kKept = 4;
@@ -52,9 +48,8 @@ private:
     PageReader m_readPage;
     std::vector<std::string>* m_warnings = nullptr;
     std::uint64_t m_size = 0;
-    std::vector<Extent> m_extents; // in order, none overlapping
-    std::vector<Kept> m_kept;
-    std::uint64_t m_clock = 0;
+    std::vector<Extent> m_extents;                                      // in order, none overlapping
+    RecentlyUsed<std::size_t, std::vector<std::uint8_t>, kKept> m_kept; // by extent
 };
 
 // AcDb:Header, AcDb:Classes and AcDb:Handles into `out`, and AcDb:AcDbObjects as a source read

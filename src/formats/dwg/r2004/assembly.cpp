@@ -13,6 +13,11 @@ constexpr std::uint32_t kDataPageType = 0x4163043Bu;
 // Real pages hold 0x7400 bytes (0xF800 in 2007); this bounds what one page may claim.
 constexpr std::uint64_t kMaxPage = 1u << 20;
 
+// How a page is named in warnings.
+std::string pageName(const SectionInfo& section, const SectionPage& page) {
+    return section.name + " page " + std::to_string(page.number);
+}
+
 } // namespace
 
 namespace {
@@ -39,8 +44,7 @@ std::vector<PageExtent> pageExtents(const SectionInfo& section, std::vector<std:
             break;
         }
         if (room == 0) {
-            warnings.push_back(section.name + " page " + std::to_string(page.number) +
-                               ": starts past the end of its section");
+            warnings.push_back(pageName(section, page) + ": starts past the end of its section");
             continue;
         }
         extents.push_back({i, page.startOffset, page.startOffset + std::min(limit, room), limit});
@@ -64,7 +68,7 @@ bool assembleSection(const SectionInfo& section, const PageReader& readPage, std
         const SectionPage& page = section.pages[e.page];
         std::string why;
         if (!readPage(section, page, static_cast<std::size_t>(e.limit), data, why, warnings)) {
-            warnings.push_back(section.name + " page " + std::to_string(page.number) + ": " + why);
+            warnings.push_back(pageName(section, page) + ": " + why);
             continue;
         }
         const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(data.size(), e.end - e.begin));
@@ -87,7 +91,6 @@ bool PagedSection::open(const SectionInfo& section, PageReader readPage, std::ve
     m_section = section;
     m_readPage = std::move(readPage);
     m_warnings = &warnings;
-    m_size = section.size;
     m_extents.clear();
     for (const PageExtent& e : extents) {
         m_extents.push_back({e.page, e.begin, e.end, e.limit});
@@ -106,7 +109,7 @@ const std::vector<std::uint8_t>& PagedSection::data(std::size_t extent) {
     std::string why;
     if (!m_readPage(m_section, page, static_cast<std::size_t>(e.limit), bytes, why, found)) {
         bytes.clear(); // kept empty: not tried again
-        found.push_back(m_section.name + " page " + std::to_string(page.number) + ": " + why);
+        found.push_back(pageName(m_section, page) + ": " + why);
     }
     if (!e.reported) { // the first time only: a page let go may be read again
         e.reported = true;
@@ -116,7 +119,7 @@ const std::vector<std::uint8_t>& PagedSection::data(std::size_t extent) {
 }
 
 bool PagedSection::readAt(std::uint64_t offset, std::span<std::uint8_t> out) {
-    if (offset > m_size || out.size() > m_size - offset) {
+    if (offset > size() || out.size() > size() - offset) {
         return false;
     }
     std::fill(out.begin(), out.end(), std::uint8_t{0});
@@ -198,7 +201,7 @@ bool readPage2004(ByteSource& file, const SectionInfo& section, const SectionPag
     const std::uint32_t headerChecksum = le32(&head[24]);
     std::fill(head.begin() + 24, head.begin() + 28, 0);
     if (dataChecksum != le32(&head[28]) || pageChecksum(dataChecksum, head) != headerChecksum) {
-        warnings.push_back(section.name + " page " + std::to_string(page.number) + ": checksum does not match");
+        warnings.push_back(pageName(section, page) + ": checksum does not match");
     }
     if (!section.compressed) {
         raw.resize(std::min(raw.size(), limit));
@@ -208,7 +211,7 @@ bool readPage2004(ByteSource& file, const SectionInfo& section, const SectionPag
     const Lz77Error e = decompressAc18(raw, limit, data);
     if (e == Lz77Error::Truncated && !data.empty()) {
         // What came before the cut is kept: the objects in it may still be whole.
-        warnings.push_back(section.name + " page " + std::to_string(page.number) + ": " + describe(e));
+        warnings.push_back(pageName(section, page) + ": " + describe(e));
     } else if (e != Lz77Error::None) {
         why = describe(e);
         return false;

@@ -32,7 +32,7 @@ class PagedSection final : public ByteSource {
 public:
     // False when the section's pages overlap: only a whole assembly says which page wins.
     bool open(const SectionInfo& section, PageReader readPage, std::vector<std::string>& warnings);
-    std::uint64_t size() const override { return m_size; }
+    std::uint64_t size() const override { return m_section.size; }
     bool readAt(std::uint64_t offset, std::span<std::uint8_t> out) override;
 
 private:
@@ -47,7 +47,6 @@ private:
     SectionInfo m_section;
     PageReader m_readPage;
     std::vector<std::string>* m_warnings = nullptr;
-    std::uint64_t m_size = 0;
     std::vector<Extent> m_extents;                                      // in order, none overlapping
     RecentlyUsed<std::size_t, std::vector<std::uint8_t>, kKept> m_kept; // by extent
 };

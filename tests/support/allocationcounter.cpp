@@ -21,6 +21,16 @@ void* operator new(std::size_t n) {
     return p;
 }
 
+// The library's nothrow forms (std::stable_sort's buffer, for one) must come through here too:
+// otherwise a sanitizer's own nothrow new would be paired with the free below.
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+    try {
+        return operator new(n);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
 void operator delete(void* p) noexcept {
     if (p) {
         g_live -= static_cast<long long>(malloc_usable_size(p));
@@ -29,6 +39,10 @@ void operator delete(void* p) noexcept {
 }
 
 void operator delete(void* p, std::size_t) noexcept {
+    operator delete(p);
+}
+
+void operator delete(void* p, const std::nothrow_t&) noexcept {
     operator delete(p);
 }
 

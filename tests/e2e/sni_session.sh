@@ -1,6 +1,8 @@
 # Sourced by the StatusNotifierItem end-to-end tests: a private D-Bus session with our watcher and
 # host (snihost, items in $work/items), Xvfb, and the real program started in $work.
 # Expects: build, work, name (for messages). Sets: app_bin, title, bus, host, xvfb, app.
+# shellcheck source=xwindow.sh
+. "$(dirname "${BASH_SOURCE[0]}")/xwindow.sh"
 app_bin=$build/bin/dessiscope
 title='^Dessiscope - V 3.0$'
 cleanup() { kill "${app:-}" "${host:-}" "${bus:-}" "${xvfb:-}" 2>/dev/null; rm -rf "$work"; }

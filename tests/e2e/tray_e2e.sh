@@ -36,7 +36,7 @@ other_windows() {
     local main; main=$(main_window)
     for w in $(xdotool search --onlyvisible --classname '^dessiscope$' 2>/dev/null); do
         [ "$w" = "$main" ] && continue
-        eval "$(xdotool getwindowgeometry --shell "$w")"
+        geometry_of "$w" || continue
         if [ "$1" = icon ] && [ "$WIDTH" -le 40 ] && [ "$HEIGHT" -le 40 ]; then echo "$w"; fi
         if [ "$1" = menu ] && [ "$WIDTH" -gt 48 ]; then echo "$w"; fi
     done
@@ -48,7 +48,7 @@ menu_shown() { [ -n "$(other_windows menu)" ]; }
 one_menu() {
     local menus; menus=$(other_windows menu)
     [ "$(echo "$menus" | grep -c .)" = 1 ] || return 1
-    eval "$(xdotool getwindowgeometry --shell "$menus")"
+    geometry_of "$menus" || return 1
     [ "$HEIGHT" -gt 40 ]
 }
 menu_hidden() { [ -z "$(other_windows menu)" ]; }
@@ -98,7 +98,7 @@ for ((r = 1; r <= reps; r++)); do
             xdotool key Escape && check "Escape closes the menu" 30 menu_hidden &&
             check "still in the tray" 1 icon_present && check "window still hidden" 1 main_hidden &&
             sleep "$gap" && xdotool mousemove --window "$icon" 10 10 click 3 && check "menu again" 30 menu_shown &&
-            menu=$(other_windows menu | head -1) && eval "$(xdotool getwindowgeometry --shell "$menu")" &&
+            menu=$(other_windows menu | head -1) && geometry_of "$menu" &&
             xdotool mousemove $((X + 30)) $((Y + HEIGHT - 12)) click 1 &&
             check "Désactiver ends the tool" 50 app_ended && check "no icon left" 20 icon_absent && ok=1
     }

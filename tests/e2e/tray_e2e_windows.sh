@@ -25,7 +25,7 @@ main_hidden() { [ -z "$(main_window)" ]; }
 menu_window() { # a visible window of the program that is not the main one and is menu-sized
     for w in $(xdotool search --onlyvisible --classname 'dessiscope.exe' 2>/dev/null); do
         [ "$w" = "$(main_window)" ] && continue
-        eval "$(xdotool getwindowgeometry --shell "$w")"
+        geometry_of "$w" || continue
         [ "$WIDTH" -gt 48 ] && [ "$HEIGHT" -gt 20 ] && [ "$HEIGHT" -lt 200 ] && { echo "$w"; return 0; }
     done
     return 1
@@ -35,7 +35,7 @@ menus() { # how many menu-sized windows of the program are visible
     local n=0
     for w in $(xdotool search --onlyvisible --classname 'dessiscope.exe' 2>/dev/null); do
         [ "$w" = "$(main_window)" ] && continue
-        eval "$(xdotool getwindowgeometry --shell "$w")"
+        geometry_of "$w" || continue
         [ "$WIDTH" -gt 48 ] && [ "$HEIGHT" -gt 20 ] && [ "$HEIGHT" -lt 200 ] && n=$((n + 1))
     done
     echo "$n"
@@ -43,7 +43,7 @@ menus() { # how many menu-sized windows of the program are visible
 one_menu() { [ "$(menus)" = 1 ]; }
 app_ended() { ! kill -0 "$app" 2>/dev/null; }
 click_icon() { # BUTTON [REPEAT]
-    eval "$(xdotool getwindowgeometry --shell "$(icon)")"
+    geometry_of "$(icon)" || return 1
     xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click --repeat "${2:-1}" --delay 80 "$1"
 }
 
@@ -64,7 +64,7 @@ if [ -n "$shot" ]; then
     win=$(main_window)
     xdotool mousemove --window "$win" 40 118 click 1 # the first file
     sleep 1.5
-    eval "$(xdotool getwindowgeometry --shell "$win")"
+    geometry_of "$win" || { echo "tray end-to-end (Windows): FAILED at the screenshot"; exit 1; }
     import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" "$shot"
 fi
 win=$(main_window)
@@ -89,7 +89,7 @@ check "menu on right click" 50 menu_shown
 sleep 0.5
 check "exactly one menu" 1 one_menu
 menu=$(menu_window)
-eval "$(xdotool getwindowgeometry --shell "$menu")"
+geometry_of "$menu" || { echo "tray end-to-end (Windows): FAILED at the menu's place"; exit 1; }
 xdotool mousemove $((X + 30)) $((Y + HEIGHT - 10)) click 1
 check "Désactiver ends the program" 100 app_ended
 check "no icon left" 50 icon_absent

@@ -11,7 +11,7 @@ name=StatusNotifier
 menu_shown() {
     for w in $(xdotool search --onlyvisible --classname '^dessiscope$' 2>/dev/null); do
         [ "$w" = "$(main_window)" ] && continue
-        eval "$(xdotool getwindowgeometry --shell "$w")"
+        geometry_of "$w" || continue
         [ "$WIDTH" -gt 48 ] && return 0
     done
     return 1

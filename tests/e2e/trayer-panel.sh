@@ -1,6 +1,8 @@
 # Shared by the end-to-end scripts (sourced): waiting for a condition, Xvfb with a trayer panel and
 # the icon docked in it (found by its size among the panel's windows), and the end of a Wine run.
 # Expects a `work` folder.
+# shellcheck source=xwindow.sh
+. "$(dirname "${BASH_SOURCE[0]}")/xwindow.sh"
 
 wait_for() { # TENTHS CMD...: polls CMD every 0.1 s
     local n=$1; shift

@@ -24,11 +24,6 @@ namespace {
 
 // The part of the section each page may fill, by the rules of a whole assembly: pages past the end,
 // and pages beyond what the section's size allows, left out and reported.
-struct PageExtent {
-    std::size_t page;
-    std::uint64_t begin, end, limit;
-};
-
 std::vector<PageExtent> pageExtents(const SectionInfo& section, std::vector<std::string>& warnings) {
     std::vector<PageExtent> extents;
     const std::uint64_t pageRoom = section.maxPageSize != 0 ? section.maxPageSize : section.size;
@@ -91,10 +86,7 @@ bool PagedSection::open(const SectionInfo& section, PageReader readPage, std::ve
     m_section = section;
     m_readPage = std::move(readPage);
     m_warnings = &warnings;
-    m_extents.clear();
-    for (const PageExtent& e : extents) {
-        m_extents.push_back({e.page, e.begin, e.end, e.limit});
-    }
+    m_extents.assign(extents.begin(), extents.end());
     return true;
 }
 
@@ -157,18 +149,18 @@ ContainerResult assembleSections(const SectionDirectory& dir, const PageReader& 
         if (s->size > budget) {
             return {ContainerError::TooLarge, std::string(w.name) + " larger than the limit"};
         }
-        if (w.into == &out.objectBytes) {
+        if (w.into == &out.objectBytes) { // read page by page, unless its pages overlap
             auto paged = std::make_unique<PagedSection>();
             if (paged->open(*s, readPage, out.warnings)) {
                 out.objectSource = std::move(paged);
-                break;
+                continue;
             }
         }
         assembleSection(*s, readPage, budget, *w.into, out.warnings);
         budget -= w.into->size();
-        if (w.into == &out.objectBytes) {
-            out.objectSource = std::make_unique<MemorySource>(out.objectBytes);
-        }
+    }
+    if (!out.objectSource) {
+        out.objectSource = std::make_unique<MemorySource>(out.objectBytes);
     }
     out.sections.objects = out.objectSource.get();
     return {};

@@ -24,6 +24,12 @@ using PageReader =
 bool assembleSection(const SectionInfo& section, const PageReader& readPage, std::uint64_t budget,
                      std::vector<std::uint8_t>& out, std::vector<std::string>& warnings);
 
+// Where one page's bytes go in its section: [begin, end), from a page of at most `limit` bytes.
+struct PageExtent {
+    std::size_t page; // index into the section's pages
+    std::uint64_t begin, end, limit;
+};
+
 // A section read a page at a time as its bytes are asked for, the last few pages decompressed kept:
 // the objects of a large drawing are never held whole, and pages holding nothing asked for are
 // never decompressed. Bytes no page gives read as zeros; a page that cannot be read is reported
@@ -36,9 +42,8 @@ public:
     bool readAt(std::uint64_t offset, std::span<std::uint8_t> out) override;
 
 private:
-    struct Extent {
-        std::size_t page; // index into m_section.pages
-        std::uint64_t begin, end, limit;
+    struct Extent : PageExtent {
+        Extent(const PageExtent& e) : PageExtent(e) {}
         bool reported = false;
     };
     const std::vector<std::uint8_t>& data(std::size_t extent);

@@ -32,6 +32,9 @@ inline double length(Vec3 a) {
 inline bool sane(double v) {
     return std::isfinite(v) && std::abs(v) <= 1e100;
 }
+inline bool sane(Vec2 v) {
+    return sane(v.x) && sane(v.y);
+}
 inline bool sane(Vec3 v) {
     return sane(v.x) && sane(v.y) && sane(v.z);
 }

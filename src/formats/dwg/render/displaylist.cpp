@@ -10,9 +10,6 @@ namespace dsc::dwg {
 
 namespace {
 constexpr std::size_t kBatchElements = 4096; // small enough to stay in the cache
-bool sane(Vec2 p) {
-    return dsc::dwg::sane(p.x) && dsc::dwg::sane(p.y);
-}
 } // namespace
 
 void DisplayList::beginDrawing(Raster& raster, double minX, double minY, double scale) {
@@ -94,23 +91,14 @@ void DisplayList::polyline(const std::vector<Vec2>& points, bool closed, std::ui
         segment(points[0], points[0], colour);
         return;
     }
-    if (!m_raster) { // the extents of the sides whose ends are both sane, without a call per side
+    if (!m_raster) { // the extents of the sides, without a call per side
         Bounds box;
         std::size_t n = 0;
-        bool previous = false;
-        for (std::size_t i = 0; i < points.size(); ++i) {
-            const bool here = sane(points[i]);
-            if (here && previous) {
-                box.add(points[i - 1]);
-                box.add(points[i]);
-                ++n;
-            }
-            previous = here;
+        for (std::size_t i = 1; i < points.size(); ++i) {
+            n += box.addSegment(points[i - 1], points[i]);
         }
-        if (closed && points.size() > 2 && previous && sane(points.front())) {
-            box.add(points.front());
-            box.add(points.back());
-            ++n;
+        if (closed && points.size() > 2) {
+            n += box.addSegment(points.back(), points.front());
         }
         measured(box, n);
         return;

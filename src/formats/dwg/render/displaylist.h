@@ -29,6 +29,15 @@ struct Bounds {
         minY = std::min(minY, p.y);
         maxY = std::max(maxY, p.y);
     }
+    // A segment's ends, when both are sane (as DisplayList::segment takes them); says whether.
+    bool addSegment(Vec2 a, Vec2 b) {
+        if (!sane(a) || !sane(b)) {
+            return false;
+        }
+        add(a);
+        add(b);
+        return true;
+    }
     void include(const Bounds& b) {
         if (b.any) {
             add(Vec2{b.minX, b.minY});

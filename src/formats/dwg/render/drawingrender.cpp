@@ -88,12 +88,7 @@ public:
             Bounds box;
             std::size_t n = 0;
             for (const auto& g : segments) {
-                const Vec2 p = m_a.plan({g.a.x, g.a.y, m_z}), q = m_a.plan({g.b.x, g.b.y, m_z});
-                if (sane(p.x) && sane(p.y) && sane(q.x) && sane(q.y)) {
-                    box.add(p);
-                    box.add(q);
-                    ++n;
-                }
+                n += box.addSegment(m_a.plan({g.a.x, g.a.y, m_z}), m_a.plan({g.b.x, g.b.y, m_z}));
             }
             m_out.measured(box, n);
             return;

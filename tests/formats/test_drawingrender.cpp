@@ -15,6 +15,24 @@ using namespace dsc::dwg;
 
 namespace {
 
+// A text's segments, all of them.
+struct Collect final : GlyphSink {
+    std::vector<GlyphSegment> all;
+    void take(std::span<const GlyphSegment> segments) override {
+        all.insert(all.end(), segments.begin(), segments.end());
+    }
+};
+std::vector<GlyphSegment> layoutText(const Text& text) {
+    Collect c;
+    layoutText(text, c);
+    return std::move(c.all);
+}
+std::vector<GlyphSegment> layoutMText(const MText& text) {
+    Collect c;
+    layoutMText(text, c);
+    return std::move(c.all);
+}
+
 Entity make(Shape s, Colour c = Colour::byIndex(1), std::int32_t layer = 0) {
     Entity e;
     e.shape = std::move(s);

@@ -183,25 +183,4 @@ void layoutMText(const MText& t, GlyphSink& sink) {
     }
 }
 
-namespace {
-struct Collect final : GlyphSink {
-    std::vector<GlyphSegment> all;
-    void take(std::span<const GlyphSegment> segments) override {
-        all.insert(all.end(), segments.begin(), segments.end());
-    }
-};
-} // namespace
-
-std::vector<GlyphSegment> layoutText(const Text& text) {
-    Collect c;
-    layoutText(text, c);
-    return std::move(c.all);
-}
-
-std::vector<GlyphSegment> layoutMText(const MText& text) {
-    Collect c;
-    layoutMText(text, c);
-    return std::move(c.all);
-}
-
 } // namespace dsc::dwg

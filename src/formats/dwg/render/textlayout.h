@@ -22,8 +22,4 @@ protected:
 void layoutText(const Text& text, GlyphSink& sink);
 void layoutMText(const MText& text, GlyphSink& sink);
 
-// All of them at once.
-std::vector<GlyphSegment> layoutText(const Text& text);
-std::vector<GlyphSegment> layoutMText(const MText& text);
-
 } // namespace dsc::dwg

@@ -476,3 +476,18 @@ TEST(DrawingRender, PointIsOnePixelAndHiddenFaceEdgesStayHidden) {
     EXPECT_GT(inkIn(r.image, 39, 62, 43, 85), 15u);
     EXPECT_EQ(inkIn(r.image, 18, 56, 35, 92), 0u);
 }
+
+TEST(DrawingRender, ExtentsTooSmallToScaleDrawAsAPoint) {
+    Drawing point;
+    point.entities.push_back(make(Point{{0, 0, 0}}));
+    const auto dot = renderDrawing(point, 64, 64);
+    ASSERT_EQ(ink(dot.image), 1u);
+    const double tiny = 1e-320; // a denormal: the width over it is infinite
+    for (const Vec3 end : {Vec3{tiny, 0, 0}, Vec3{tiny, tiny, 0}, Vec3{0, tiny, 0}}) {
+        Drawing d;
+        d.entities.push_back(make(Line{{0, 0, 0}, end}));
+        const auto r = renderDrawing(d, 64, 64);
+        EXPECT_EQ(r.image.width, dot.image.width);
+        EXPECT_EQ(r.image.pixels, dot.image.pixels) << end.x << "," << end.y;
+    }
+}

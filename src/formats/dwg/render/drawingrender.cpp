@@ -395,9 +395,12 @@ RenderResult renderDrawing(const Drawing& drawing, int width, int height, const 
     const double dx = b.maxX - b.minX, dy = b.maxY - b.minY;
     const double margin = std::max(1.0, 0.03 * std::min(width, height));
     const double availW = std::max(1.0, width - 1 - 2 * margin), availH = std::max(1.0, height - 1 - 2 * margin);
+    // Bounded, so that extents a few denormals wide (the width over them is infinite) still map to
+    // finite device coordinates: they draw as a point does.
+    constexpr double kMostScale = 1e300;
     double scale = 1;
     if (dx > 0 || dy > 0) {
-        scale = std::min(dx > 0 ? availW / dx : 1e300, dy > 0 ? availH / dy : 1e300);
+        scale = std::min({dx > 0 ? availW / dx : kMostScale, dy > 0 ? availH / dy : kMostScale, kMostScale});
     }
     const int w = std::clamp(static_cast<int>(std::lround(dx * scale + 1 + 2 * margin)), 1, width);
     const int h = std::clamp(static_cast<int>(std::lround(dy * scale + 1 + 2 * margin)), 1, height);
